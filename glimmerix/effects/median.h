@@ -1,0 +1,21 @@
+#ifndef GLIMMERIX_EFFECTS_MEDIAN_H
+#define GLIMMERIX_EFFECTS_MEDIAN_H
+
+#include <QImage>
+
+namespace effects {
+
+// The odd window size actually used for a requested size: an even size is
+// lowered to the odd size below it.
+int medianWindowSize(int requestedSize);
+
+// Median by brightness: every pixel whose size x size window lies inside the
+// image takes the whole word of the window pixel that the selection sort of the
+// window's brightnesses (places running down each column, columns left to right)
+// puts in the middle place. The border strip and images smaller than the window
+// keep their unfiltered pixels. Result: RGB32.
+QImage median(const QImage &source, int requestedSize);
+
+} // namespace effects
+
+#endif

@@ -1,0 +1,42 @@
+#ifndef GLIMMERIX_EFFECTS_PIXELROWS_H
+#define GLIMMERIX_EFFECTS_PIXELROWS_H
+
+#include <QImage>
+#include <QRgb>
+
+namespace effects {
+
+// Read-only access to an image's pixels, row by row, as the 32-bit words that
+// QImage::pixel() returns for that image, whatever its format.
+//
+// 32-bit formats are read in place (no copy). Every other format is converted
+// once, up front, into words equal to what pixel() gives for each position: for a
+// premultiplied format that is the premultiplied word, for an indexed format the
+// colour-table entry.
+class PixelRows
+{
+public:
+    explicit PixelRows(const QImage &image);
+
+    int width() const { return words.width(); }
+    int height() const { return words.height(); }
+    const QRgb *row(int y) const { return reinterpret_cast<const QRgb *>(words.constScanLine(y)); }
+    QRgb at(int x, int y) const { return row(y)[x]; }
+
+private:
+    QImage words;
+};
+
+// A new image of the given size in QImage::Format_RGB32; null when it cannot be
+// allocated (or the size is empty).
+QImage newRgb32(int width, int height);
+
+// Row pointer for writing into an RGB32 image made by newRgb32().
+inline QRgb *writableRow(QImage &image, int y)
+{
+    return reinterpret_cast<QRgb *>(image.scanLine(y));
+}
+
+} // namespace effects
+
+#endif

@@ -1,0 +1,1 @@
+#include "rotate.h"

@@ -1,0 +1,1 @@
+#include "stretch.h"

@@ -1,0 +1,17 @@
+#ifndef GLIMMERIX_EFFECTS_ZOOM_H
+#define GLIMMERIX_EFFECTS_ZOOM_H
+
+#include <QImage>
+
+namespace effects {
+
+// Zoom about the centre pixel ((W-1)/2, (H-1)/2) inside a canvas of unchanged size.
+// requestedPercent is the total zoom asked for, appliedPercent the zoom already
+// applied; the factor is double(float(requestedPercent)) / appliedPercent. The
+// centre pixel is copied; every other destination pixel (i, j) is the
+// four-neighbour sample at (cx + (i-cx)/k, cy - (cy-j)/k). Result: RGB32.
+QImage zoomAboutCentre(const QImage &source, double requestedPercent, double appliedPercent);
+
+} // namespace effects
+
+#endif
