@@ -1,0 +1,156 @@
+#ifndef GLIMMERIX_MAINWINDOW_H
+#define GLIMMERIX_MAINWINDOW_H
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QCloseEvent;
+class QDoubleSpinBox;
+class QHBoxLayout;
+class QImage;
+class QLabel;
+class QMenu;
+class QPixmap;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QVBoxLayout;
+class QWidget;
+
+// The editor's one window: the image above a tab widget of effect parameters,
+// the File and Effects menus, and the document (working image, display pixmap,
+// file name and flags). Every effect runs to completion inside one slot.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+protected:
+    // Closing through the window frame asks about unsaved changes, as Exit does.
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void openIm();
+    bool saveIm();
+    bool saveImAs();
+    void exit();
+    void zoom();
+    void zoom2();
+    void rotate();
+    void gauss();
+    void median();
+    void grayworld();
+    void harshnes();
+    void waves();
+    void wash(QImage *, int, int, int, double *, bool);
+    void linear();
+    void inchannel();
+    void extension(QImage *Temp, int channels);
+    void inputmed(int);
+    void inputgau(double);
+    void inputsha(double);
+    void inputzoo(double);
+    void inputrot(double);
+    void inputwaam(double);
+    void inputwadl(double);
+
+private:
+    void createActions();
+    void createMenus();
+    void createStatusBar();
+    bool maybeSave();
+
+    // The effect frame shared by every effect command.
+    bool refuseWithoutImage();
+    void showWorkingImage();
+    void fitLabelToImage();
+    void finishEffect(const QString &status);
+    bool writeImage(const QString &fileName, QString *error);
+
+    friend class MainWindowProbe;
+
+    QWidget *window;
+    QTabWidget *tabWidget;
+    QWidget *gaussfiltration;
+    QWidget *medianfiltration;
+    QWidget *zooming;
+    QWidget *rotation;
+    QWidget *harshness;
+    QWidget *wave;
+    QString curFile;
+    QLabel *labelIm;
+    bool isModified;
+    bool isOpened;
+    double consd = 0.0;
+    double consd1 = 0.0;
+    double gau;
+    double sha;
+    double rot;
+    double zoo;
+    double waam;
+    double wadl;
+    int med;
+    double koefg = 0.0;
+    double koefp = 100.0;
+    QString r;
+    QPixmap *image = nullptr;
+    QImage *curImage = nullptr;
+    QVBoxLayout *mainLayout;
+    QSpinBox *spinBoxC2 = nullptr;
+    QSlider *sliderC2 = nullptr;
+    QHBoxLayout *lf1;
+    QDoubleSpinBox *spinBoxF1;
+    QPushButton *butF1;
+    QSpinBox *spinBoxF2 = nullptr;
+    QSlider *sliderF2 = nullptr;
+    QHBoxLayout *lg1;
+    QDoubleSpinBox *spinBoxG1;
+    QPushButton *butG1;
+    QHBoxLayout *lg2;
+    QDoubleSpinBox *spinBoxG2;
+    QPushButton *butG2;
+    QVBoxLayout *lg0;
+    QHBoxLayout *lg;
+    QDoubleSpinBox *spinBoxG;
+    QPushButton *butG;
+    QHBoxLayout *lh;
+    QDoubleSpinBox *spinBoxH;
+    QPushButton *butH;
+    QDoubleSpinBox *spinBoxW1;
+    QPushButton *butW;
+    QVBoxLayout *lw0;
+    QHBoxLayout *lw1;
+    QHBoxLayout *lw2;
+    QDoubleSpinBox *spinBoxW2;
+    QHBoxLayout *lm;
+    QSpinBox *spinBoxM;
+    QPushButton *butM;
+    QMenu *fileMenu;
+    QMenu *effectsMenu;
+    QAction *newAct = nullptr;
+    QAction *openImAct;
+    QAction *saveImAct;
+    QAction *saveImAsAct;
+    QAction *exitAct;
+    QAction *zoomAct;
+    QAction *zoom2Act;
+    QAction *rotationAct;
+    QAction *gaussAct;
+    QAction *linearAct;
+    QAction *channelAct;
+    QAction *harshnessAct;
+    QAction *wavesAct;
+    QAction *medianAct;
+    QAction *grayworldAct;
+
+    // Set by Exit once it has asked about unsaved changes, so that its own
+    // closing of the window asks nothing more.
+    bool exitConfirmed = false;
+};
+
+#endif
