@@ -13,7 +13,8 @@ constexpr int maxGaussHalfWidth = 1000;
 int gaussHalfWidth(double sigma);
 
 // The 2N + 1 unnormalised weights: index d + N holds the weight at distance d,
-// the centre is exactly 1, a side weight is 1 / exp((i-N)^2 / (2 sigma sigma)).
+// the centre is exactly 1, a side weight is 1 / exp(d^2 / (2 sigma sigma)), which
+// is exactly 0 where the exponential overflows (sigma 0.01 and 0.02).
 QVector<double> gaussWindow(double sigma);
 
 // One pass of the separable convolution. Reads source (any format, as pixel()
@@ -21,6 +22,8 @@ QVector<double> gaussWindow(double sigma);
 // alongRows: lines are rows (taps run along x), otherwise columns. lines and
 // length are the number of lines and their length (limited to the image);
 // taps outside the line are left out and the sum divides by the weights used.
+// window holds 2 halfWidth + 1 weights (a null window or a negative halfWidth
+// copies). A target of another size or format is replaced by a new RGB32 image.
 void wash(const QImage &source, QImage &target, int lines, int length, int halfWidth,
           const double *window, bool alongRows);
 

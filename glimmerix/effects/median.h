@@ -6,14 +6,14 @@
 namespace effects {
 
 // The odd window size actually used for a requested size: an even size is
-// lowered to the odd size below it.
+// lowered to the odd size below it; a size below 3 gives 1 (no filtering).
 int medianWindowSize(int requestedSize);
 
 // Median by brightness: every pixel whose size x size window lies inside the
 // image takes the whole word of the window pixel that the selection sort of the
 // window's brightnesses (places running down each column, columns left to right)
 // puts in the middle place. The border strip and images smaller than the window
-// keep their unfiltered pixels. Result: RGB32.
+// keep their unfiltered pixels. Result: RGB32, alpha 255.
 QImage median(const QImage &source, int requestedSize);
 
 } // namespace effects

@@ -16,8 +16,10 @@ enum StretchChannel {
 // One linear contrast stretch: the lowest and highest occupied histogram bins
 // min and max map onto 0..255 through (value - min) * (255.0 / (max - min)),
 // limited to 0..255 and truncated; channels not selected keep their values.
-// Writes every pixel of target, an RGB32 image of the source's size. A channels
-// value outside 0..3 copies the source's colours unchanged.
+// Writes every pixel of target, an RGB32 image of the source's size (a target of
+// another size or format is replaced by a new one; target may be the source
+// itself). An empty source writes nothing. A channels value outside 0..3 copies
+// the source's colours unchanged (alpha 255).
 void extension(const QImage &source, QImage &target, int channels);
 
 // Convenience forms. Result: RGB32.

@@ -1,0 +1,47 @@
+// Gray-world balance, each pixel read with pixel() and written with setPixel().
+
+#include "reference.h"
+
+namespace reference {
+
+namespace {
+
+int balanced(int value, double midN, double mean)
+{
+    if (mean == 0)
+        return 0;
+    const double v = (value * midN) / mean;
+    if (v > 255)
+        return 255; // compared before the conversion: v may exceed any int
+    return int(v);
+}
+
+} // namespace
+
+QImage grayWorld(const QImage &source)
+{
+    const int N = source.width() * source.height();
+    double redN = 0, greenN = 0, blueN = 0;
+    QImage temp(source.width(), source.height(), QImage::Format_RGB32);
+    for (int i = 0; i < source.width(); ++i) {
+        for (int j = 0; j < source.height(); ++j) {
+            const QRgb p = source.pixel(i, j);
+            redN += double(qRed(p)) / N;
+            greenN += double(qGreen(p)) / N;
+            blueN += double(qBlue(p)) / N;
+        }
+    }
+    const float s = float(redN + greenN + blueN);
+    const double midN = double(s) / 3;
+    for (int i = 0; i < source.width(); ++i) {
+        for (int j = 0; j < source.height(); ++j) {
+            const QRgb p = source.pixel(i, j);
+            temp.setPixel(i, j, qRgb(balanced(qRed(p), midN, redN),
+                                     balanced(qGreen(p), midN, greenN),
+                                     balanced(qBlue(p), midN, blueN)));
+        }
+    }
+    return temp;
+}
+
+} // namespace reference
