@@ -49,6 +49,17 @@ constexpr int widestOpenedImage = 768;
 // photo at 32 bits needs about 200).
 constexpr int readerAllocationLimitMiB = 1024;
 
+// Shows the wait cursor while it lives: around work long enough to notice,
+// never around a dialog.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
 // Runs a parentless modal box with the toolkit's single OK button.
 void showBox(const QString &text, const QString &title = QString(),
              const QString &informativeText = QString())
@@ -73,6 +84,20 @@ int wholePercent(double percent)
     if (percent <= -2147483648.0)
         return std::numeric_limits<int>::min();
     return int(percent);
+}
+
+// Runs an effect's computation under the wait cursor and returns its result.
+template<typename Computation>
+QImage computeWaiting(Computation computation)
+{
+    WaitCursor wait;
+    return computation();
+}
+
+bool loadPixmap(QPixmap &pixmap, const QString &fileName)
+{
+    WaitCursor wait;
+    return pixmap.load(fileName);
 }
 
 QDoubleSpinBox *newDoubleSpinBox(double minimum, double maximum, const QString &suffix = QString())
@@ -389,7 +414,7 @@ void MainWindow::openIm()
     // Load into a pixmap of its own: the open document is replaced only once a
     // file has loaded, so a bad file or a cancelled retry keeps it as it was.
     QPixmap loaded;
-    while (!loaded.load(fileName)) {
+    while (!loadPixmap(loaded, fileName)) {
         statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
         showBox("Damn! File is incorrect!");
         fileName = QFileDialog::getOpenFileName(this);
@@ -564,7 +589,7 @@ void MainWindow::zoom()
     if (refuseWithoutImage())
         return;
     const double koef = zoo;
-    const QImage Temp = effects::zoomAboutCentre(*curImage, koef, koefp);
+    const QImage Temp = computeWaiting([&] { return effects::zoomAboutCentre(*curImage, koef, koefp); });
     isModified = true;
     koefp = koef;
     *curImage = Temp;
@@ -579,7 +604,7 @@ void MainWindow::zoom2()
     const int koef = wholePercent(zoo);
     QImage Temp;
     if (effects::resampleAllowed(curImage->size(), koef))
-        Temp = effects::resample(*curImage, koef);
+        Temp = computeWaiting([&] { return effects::resample(*curImage, koef); });
     if (Temp.isNull()) {
         showBox("Damn! Image is too big or too small to Zoom!");
         statusBar()->showMessage(tr("Image wasn't Zoomed"), statusTimeout);
@@ -598,7 +623,7 @@ void MainWindow::rotate()
     if (refuseWithoutImage())
         return;
     const double koef = rot;
-    const QImage Temp = effects::rotateAboutCentre(*curImage, koef, koefg);
+    const QImage Temp = computeWaiting([&] { return effects::rotateAboutCentre(*curImage, koef, koefg); });
     isModified = true;
     *curImage = Temp;
     showWorkingImage();
@@ -631,6 +656,7 @@ void MainWindow::wash(QImage *Temp, int koef1, int koef2, int N, double *wind, b
         return;
     if (Temp->size() != curImage->size() || Temp->format() != QImage::Format_RGB32)
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
+    WaitCursor wait;
     effects::wash(*curImage, *Temp, koef1, koef2, N, wind, a);
     *curImage = *Temp;
 }
@@ -639,7 +665,7 @@ void MainWindow::median()
 {
     if (refuseWithoutImage())
         return;
-    const QImage Temp = effects::median(*curImage, med);
+    const QImage Temp = computeWaiting([&] { return effects::median(*curImage, med); });
     isModified = true;
     *curImage = Temp;
     showWorkingImage();
@@ -650,7 +676,7 @@ void MainWindow::grayworld()
 {
     if (refuseWithoutImage())
         return;
-    const QImage Temp = effects::grayWorld(*curImage);
+    const QImage Temp = computeWaiting([&] { return effects::grayWorld(*curImage); });
     isModified = true;
     *curImage = Temp;
     showWorkingImage();
@@ -665,7 +691,7 @@ void MainWindow::harshnes()
     const QImage unsharpened = *curImage;
     inputgau(0.7);
     gauss();
-    const QImage Temp = effects::sharpen(unsharpened, *curImage, koef);
+    const QImage Temp = computeWaiting([&] { return effects::sharpen(unsharpened, *curImage, koef); });
     isModified = true;
     *curImage = Temp;
     showWorkingImage();
@@ -681,7 +707,7 @@ void MainWindow::waves()
         statusBar()->showMessage(tr("Image wasn't Waved"), statusTimeout);
         return;
     }
-    const QImage Temp = effects::waves(*curImage, wadl, waam);
+    const QImage Temp = computeWaiting([&] { return effects::waves(*curImage, wadl, waam); });
     isModified = true;
     *curImage = Temp;
     showWorkingImage();
@@ -721,6 +747,7 @@ void MainWindow::extension(QImage *Temp, int channels)
         return;
     if (Temp->size() != curImage->size() || Temp->format() != QImage::Format_RGB32)
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
+    WaitCursor wait;
     effects::extension(*curImage, *Temp, channels);
     *curImage = *Temp;
 }

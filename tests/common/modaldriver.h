@@ -29,6 +29,7 @@ struct SeenDialog
     QString statusWhileUp;   // the status bar's message while the dialog was up
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool waitCursorWhileUp = false;  // a dialog must never be shown under the wait cursor
 };
 
 class ModalDriver : public QObject
@@ -129,6 +130,7 @@ private:
         SeenDialog record;
         record.title = dialog->windowTitle();
         record.statusWhileUp = statusBar ? statusBar->currentMessage() : QString();
+        record.waitCursorWhileUp = QApplication::overrideCursor() != nullptr;
         if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
             record.kind = "box";
             record.text = box->text();

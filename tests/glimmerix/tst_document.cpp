@@ -101,6 +101,9 @@ private slots:
     {
         QCOMPARE(driver->unexpected, 0);
         QCOMPARE(driver->pendingAnswers(), 0);
+        for (const SeenDialog &dialog : driver->seen)
+            QVERIFY2(!dialog.waitCursorWhileUp, qPrintable(dialog.text));
+        QVERIFY(!QApplication::overrideCursor());
         delete driver;
         delete probe;
         delete window;
