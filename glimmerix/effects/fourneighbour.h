@@ -15,7 +15,9 @@ namespace effects {
 // with hdr the fraction along x and wdr along y, evaluated left to right in double
 // precision and truncated toward zero. A position between -1 and 0 passes the
 // test and extrapolates from pixels 0 and 1; such a channel is limited to 0..255
-// rather than wrapping.
+// rather than wrapping. (In an image one pixel wide or high there is no pixel 1,
+// so such a position gives black there.) The test is made on the doubles before
+// any conversion, so NaN, infinities and huge positions are safe.
 QRgb fourNeighbourSample(const PixelRows &source, double xtemp, double ytemp);
 
 } // namespace effects

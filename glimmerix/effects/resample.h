@@ -11,7 +11,8 @@ constexpr qint64 maxResampledPixels = qint64(1) << 28;
 
 // The size a resampling by a whole percentage gives: (W * percent) / 100 and
 // (H * percent) / 100, truncated. Computed without overflow; a negative percent
-// gives an empty size.
+// gives an empty size, and a side beyond the int range is saturated to INT_MAX
+// (a size that resampleAllowed() refuses).
 QSize resampledSize(QSize source, int percent);
 
 // True when resampledSize(source, percent) is a size the resampling will make:
