@@ -1,7 +1,7 @@
 #ifndef GLIMMERIX_TESTS_WINDOWPROBE_H
 #define GLIMMERIX_TESTS_WINDOWPROBE_H
 
-// Runs a form program as a child process on the offscreen platform with the windowprobe
+// Runs a program as a child process on the offscreen platform with the windowprobe
 // plugin loaded, which describes the program's windows and then closes them. The texts
 // that describe sizes and pixmaps are made here, for the plugin and the tests alike.
 
