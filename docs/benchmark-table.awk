@@ -2,7 +2,8 @@
 # gnuplot: "label" ours-ms opencv-ms (a missing or non-numeric time prints as ?).
 #
 # The table is the first Markdown table whose header has the columns "effect",
-# "ours ms" and "OpenCV ms" (any order, any case); the columns "size" and "threads",
+# "ours ms" and "OpenCV ms", or "ours 2 threads ms" and "OpenCV 2 threads ms" (any
+# order, any case); the columns "size" and "threads",
 # when present, are added to each row's label. Other columns are ignored. Exits with
 # status 1 when no such table with at least one row is found.
 
@@ -38,8 +39,8 @@ state == 2 && !/^[ \t]*\|/ { exit }
             gsub(/[*`_]/, "", h)
             h = trim(h)
             if (h == "effect") effect = i
-            else if (h == "ours ms") ours = i
-            else if (h == "opencv ms") opencv = i
+            else if (h == "ours ms" || h == "ours 2 threads ms") ours = i
+            else if (h == "opencv ms" || h == "opencv 2 threads ms") opencv = i
             else if (h == "size") size = i
             else if (h == "threads") threads = i
         }
