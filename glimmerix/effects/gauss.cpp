@@ -1,10 +1,16 @@
 #include "gauss.h"
 
+#include "parallel.h"
 #include "pixelrows.h"
+#include "simd.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+// The kernels below are inlined into one function per instruction set; their
+// vector values never cross a call (see simd.h).
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace effects {
 
@@ -20,6 +26,310 @@ inline int channelOf(double value)
     if (value >= 255)
         return 255;
     return static_cast<int>(value);
+}
+
+// One pass, as the kernels see it. Positions j run along a line (0..length-1),
+// lines i across (0..lines-1). Tap t of the window, 0..2N, is the distance t - N.
+struct Pass
+{
+    const PixelRows *in;
+    uchar *outBits;
+    qsizetype outStride;
+    int lines;
+    int length;
+    int halfWidth;
+    const double *window; // 2N + 1 weights
+    const double *sums;   // per position: the weights used, added in ascending tap order
+                          // (padded with 1 past the end of the line)
+    const int *first;     // per position: the first and last tap distance inside the line
+    const int *last;
+
+    QRgb *outRow(int y) const { return reinterpret_cast<QRgb *>(outBits + y * outStride); }
+};
+
+// Output positions per chunk of a row in the row pass.
+constexpr int rowChunk = 256;
+
+// The rows pass keeps one chunk of a row as three planes of doubles, zero outside
+// the line. The column pass keeps the 2N + 1 rows a window spans, for one chunk of
+// columns, in a ring of such planes, small enough to stay in the nearest caches.
+int weightScratchSize(int halfWidth);
+
+int rowScratchSize(int halfWidth)
+{
+    return weightScratchSize(halfWidth) + 3 * (rowChunk + 2 * halfWidth + 32);
+}
+
+int columnChunk(int halfWidth)
+{
+    const int ringRows = 2 * halfWidth + 1;
+    const int budget = 48 * 1024; // bytes of ring
+    // A multiple of every block width (6, 12 and 24 pixels).
+    const int chunk = budget / (ringRows * 3 * int(sizeof(double))) / 48 * 48;
+    return std::clamp(chunk, 48, 480);
+}
+
+int columnScratchSize(int halfWidth)
+{
+    return weightScratchSize(halfWidth) + (2 * halfWidth + 1) * 3 * columnChunk(halfWidth);
+}
+
+// The three channels of words[x] for x = x0 .. x0 + count - 1, where x lies inside
+// 0..length-1, and 0 elsewhere.
+template <class V>
+GLIMMERIX_ALWAYS_INLINE void planarise(const QRgb *words, int length, int x0, int count,
+                                       double *red, double *green, double *blue)
+{
+    constexpr int L = simd::Lanes<V>::count;
+    int idx = 0;
+    for (; idx < count && x0 + idx < 0; ++idx)
+        red[idx] = green[idx] = blue[idx] = 0;
+    const int inside = std::min(count, length - x0);
+    for (; idx + L <= inside; idx += L) {
+        V r, g, b;
+        simd::unpackRgb<V>(words + x0 + idx, r, g, b);
+        simd::store(red + idx, r);
+        simd::store(green + idx, g);
+        simd::store(blue + idx, b);
+    }
+    for (; idx < inside; ++idx) {
+        const QRgb p = words[x0 + idx];
+        red[idx] = qRed(p);
+        green[idx] = qGreen(p);
+        blue[idx] = qBlue(p);
+    }
+    for (; idx < count; ++idx)
+        red[idx] = green[idx] = blue[idx] = 0;
+}
+
+// Stores the first `count` lanes (all when count >= the lane count).
+template <class I> GLIMMERIX_ALWAYS_INLINE void storeWords(QRgb *out, I words, int count)
+{
+    constexpr int L = int(sizeof(I) / sizeof(int));
+    if (count >= L) {
+        simd::store(out, words);
+    } else {
+        int lanes[L];
+        simd::store(lanes, words);
+        for (int i = 0; i < count; ++i)
+            out[i] = QRgb(lanes[i]);
+    }
+}
+
+// Blocks of three vectors per channel: nine independent sums keep both adders
+// busy while each sum waits for its previous addition.
+constexpr int vectorsPerBlock = 3;
+
+// The weights, each repeated across a vector, at scratch (2N + 1) * 8 doubles.
+template <class V>
+GLIMMERIX_ALWAYS_INLINE const V *spreadWeights(const Pass &p, double *scratch)
+{
+    V *weights = reinterpret_cast<V *>(scratch);
+    for (int t = 0; t <= 2 * p.halfWidth; ++t)
+        simd::store(weights + t, simd::splat<V>(p.window[t]));
+    return weights;
+}
+
+int weightScratchSize(int halfWidth)
+{
+    return (2 * halfWidth + 1) * 8 + 8;
+}
+
+// One block: three vectors per channel at offsets 0, L and 2L of the three planes
+// (stride doubles apart), summed over taps 0..taps-1 whose planes start at
+// PLANE_OF_TAP(t). The first tap starts each sum (a sum that starts at 0 gets the
+// first product unchanged). Written out, so that the nine sums stay in registers.
+#define GLIMMERIX_BLOCK_SUMS(PLANE_OF_TAP)                                                        \
+    V r0, r1, r2, g0, g1, g2, b0, b1, b2;                                                         \
+    {                                                                                             \
+        const double *plane = PLANE_OF_TAP(0);                                                    \
+        const V w = simd::load<V>(weights);                                                       \
+        r0 = simd::load<V>(plane) * w;                                                            \
+        r1 = simd::load<V>(plane + L) * w;                                                        \
+        r2 = simd::load<V>(plane + 2 * L) * w;                                                    \
+        g0 = simd::load<V>(plane + stride) * w;                                                   \
+        g1 = simd::load<V>(plane + stride + L) * w;                                               \
+        g2 = simd::load<V>(plane + stride + 2 * L) * w;                                           \
+        b0 = simd::load<V>(plane + 2 * stride) * w;                                               \
+        b1 = simd::load<V>(plane + 2 * stride + L) * w;                                           \
+        b2 = simd::load<V>(plane + 2 * stride + 2 * L) * w;                                       \
+    }                                                                                             \
+    for (int t = 1; t < taps; ++t) {                                                              \
+        const double *plane = PLANE_OF_TAP(t);                                                    \
+        const V w = simd::load<V>(weights + t);                                                   \
+        r0 += simd::load<V>(plane) * w;                                                           \
+        r1 += simd::load<V>(plane + L) * w;                                                       \
+        r2 += simd::load<V>(plane + 2 * L) * w;                                                   \
+        g0 += simd::load<V>(plane + stride) * w;                                                  \
+        g1 += simd::load<V>(plane + stride + L) * w;                                              \
+        g2 += simd::load<V>(plane + stride + 2 * L) * w;                                          \
+        b0 += simd::load<V>(plane + 2 * stride) * w;                                              \
+        b1 += simd::load<V>(plane + 2 * stride + L) * w;                                          \
+        b2 += simd::load<V>(plane + 2 * stride + 2 * L) * w;                                      \
+    }                                                                                             \
+    const V r[3] = {r0, r1, r2}, g[3] = {g0, g1, g2}, b[3] = {b0, b1, b2};
+
+// The row pass for lines begin..end-1: every output position sums all 2N + 1 taps
+// in ascending order, the taps outside the line reading 0. A zero term adds an
+// exact zero to a sum, which leaves it unchanged, and the first term inside the
+// line lands on a sum of zero just as it does when the outside taps are skipped:
+// each pixel gets the very sum of the taps it uses.
+template <class V>
+GLIMMERIX_ALWAYS_INLINE void rowsKernel(const Pass &p, int begin, int end, double *scratch)
+{
+    typedef typename simd::Lanes<V>::Int I;
+    constexpr int L = simd::Lanes<V>::count;
+    constexpr int K = vectorsPerBlock;
+    constexpr int B = K * L; // pixels per block
+    const int n = p.halfWidth;
+    const int taps = 2 * n + 1;
+    const V *weights = spreadWeights<V>(p, scratch);
+    const int stride = rowChunk + 2 * n + 32; // doubles per plane
+    double *red = scratch + weightScratchSize(n);
+    double *green = red + stride;
+    double *blue = green + stride;
+    for (int i = begin; i < end; ++i) {
+        const QRgb *line = p.in->row(i);
+        QRgb *out = p.outRow(i);
+        for (int j0 = 0; j0 < p.length; j0 += rowChunk) {
+            const int j1 = std::min(p.length, j0 + rowChunk);
+            const int blocks = (j1 - j0 + B - 1) / B;
+            // Planar index o + t holds position j0 + o + t - N.
+            planarise<V>(line, p.length, j0 - n, blocks * B + 2 * n, red, green, blue);
+            for (int block = 0; block < blocks; ++block) {
+                const int o = block * B;
+#define GLIMMERIX_ROW_PLANE(t) (red + o + (t))
+                GLIMMERIX_BLOCK_SUMS(GLIMMERIX_ROW_PLANE)
+#undef GLIMMERIX_ROW_PLANE
+                const int j = j0 + o;
+                for (int v = 0; v < K; ++v) {
+                    const V s = simd::load<V>(p.sums + j + v * L);
+                    const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
+                                                  simd::channelOf(b[v] / s));
+                    storeWords(out + j + v * L, words, j1 - j - v * L);
+                }
+            }
+        }
+    }
+}
+
+// The column pass for output rows begin..end-1 (positions along the columns),
+// vectorised across columns: a run of output pixels of one row at a time, each
+// summing its own taps in ascending order.
+template <class V>
+GLIMMERIX_ALWAYS_INLINE void columnsKernel(const Pass &p, int begin, int end, double *scratch)
+{
+    typedef typename simd::Lanes<V>::Int I;
+    constexpr int L = simd::Lanes<V>::count;
+    constexpr int K = vectorsPerBlock;
+    constexpr int B = K * L;
+    const int n = p.halfWidth;
+    const int ringRows = 2 * n + 1;
+    const int chunk = columnChunk(n);
+    const int stride = chunk; // doubles per plane
+    const V *allWeights = spreadWeights<V>(p, scratch);
+    double *ring = scratch + weightScratchSize(n); // row slot s, channel c: ring + (3 s + c) chunk
+    const double *planeOfRow[2 * maxGaussHalfWidth + 1];
+    for (int c0 = 0; c0 < p.lines; c0 += chunk) {
+        const int c1 = std::min(p.lines, c0 + chunk);
+        const int blocks = (c1 - c0 + B - 1) / B;
+        int next = begin + p.first[begin]; // the next input row to bring into the ring
+        for (int j = begin; j < end; ++j) {
+            const int low = j + p.first[j];
+            const int high = j + p.last[j];
+            next = std::max(next, low);
+            for (; next <= high; ++next) {
+                double *plane = ring + 3 * (next % ringRows) * chunk;
+                planarise<V>(p.in->row(next) + c0, c1 - c0, 0, blocks * B, plane, plane + chunk,
+                             plane + 2 * chunk);
+            }
+            const int taps = high - low + 1;
+            for (int t = 0; t < taps; ++t)
+                planeOfRow[t] = ring + 3 * ((low + t) % ringRows) * chunk;
+            const V *weights = allWeights + (p.first[j] + n);
+            const V s = simd::splat<V>(p.sums[j]);
+            QRgb *out = p.outRow(j) + c0;
+            for (int block = 0; block < blocks; ++block) {
+                const int o = block * B;
+#define GLIMMERIX_COLUMN_PLANE(t) (planeOfRow[t] + o)
+                GLIMMERIX_BLOCK_SUMS(GLIMMERIX_COLUMN_PLANE)
+#undef GLIMMERIX_COLUMN_PLANE
+                for (int v = 0; v < K; ++v) {
+                    const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
+                                                  simd::channelOf(b[v] / s));
+                    storeWords(out + o + v * L, words, c1 - c0 - o - v * L);
+                }
+            }
+        }
+    }
+}
+
+#undef GLIMMERIX_BLOCK_SUMS
+
+GLIMMERIX_TARGET_AVX512 void rowsAvx512(const Pass &p, int begin, int end, double *scratch)
+{
+    rowsKernel<simd::d8>(p, begin, end, scratch);
+}
+GLIMMERIX_TARGET_AVX2 void rowsAvx2(const Pass &p, int begin, int end, double *scratch)
+{
+    rowsKernel<simd::d4>(p, begin, end, scratch);
+}
+void rowsBaseline(const Pass &p, int begin, int end, double *scratch)
+{
+    rowsKernel<simd::d2>(p, begin, end, scratch);
+}
+GLIMMERIX_TARGET_AVX512 void columnsAvx512(const Pass &p, int begin, int end, double *scratch)
+{
+    columnsKernel<simd::d8>(p, begin, end, scratch);
+}
+GLIMMERIX_TARGET_AVX2 void columnsAvx2(const Pass &p, int begin, int end, double *scratch)
+{
+    columnsKernel<simd::d4>(p, begin, end, scratch);
+}
+void columnsBaseline(const Pass &p, int begin, int end, double *scratch)
+{
+    columnsKernel<simd::d2>(p, begin, end, scratch);
+}
+
+// The plain form, for windows with weights that are not finite numbers (where a
+// zero pixel times the weight is not zero): each pixel skips the taps outside.
+void scalarRows(const Pass &p, int begin, int end)
+{
+    const double *centre = p.window + p.halfWidth;
+    for (int i = begin; i < end; ++i) {
+        const QRgb *line = p.in->row(i);
+        QRgb *out = p.outRow(i);
+        for (int j = 0; j < p.length; ++j) {
+            double red = 0, green = 0, blue = 0;
+            for (int k = p.first[j]; k <= p.last[j]; ++k) {
+                const QRgb q = line[j + k];
+                red += qRed(q) * centre[k];
+                green += qGreen(q) * centre[k];
+                blue += qBlue(q) * centre[k];
+            }
+            const double sum = p.sums[j];
+            out[j] = qRgb(channelOf(red / sum), channelOf(green / sum), channelOf(blue / sum));
+        }
+    }
+}
+
+void scalarColumns(const Pass &p, int begin, int end)
+{
+    const double *centre = p.window + p.halfWidth;
+    for (int j = begin; j < end; ++j) {
+        QRgb *out = p.outRow(j);
+        const double sum = p.sums[j];
+        for (int i = 0; i < p.lines; ++i) {
+            double red = 0, green = 0, blue = 0;
+            for (int k = p.first[j]; k <= p.last[j]; ++k) {
+                const QRgb q = p.in->row(j + k)[i];
+                red += qRed(q) * centre[k];
+                green += qGreen(q) * centre[k];
+                blue += qBlue(q) * centre[k];
+            }
+            out[i] = qRgb(channelOf(red / sum), channelOf(green / sum), channelOf(blue / sum));
+        }
+    }
 }
 
 } // namespace
@@ -75,14 +385,24 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
         window = &identity;
         halfWidth = 0;
     }
-    const double *centre = window + halfWidth; // centre[k]: the weight at distance k
     lines = std::clamp(lines, 0, alongRows ? height : width);
     length = std::clamp(length, 0, alongRows ? width : height);
+    if (lines == 0 || length == 0)
+        return;
+
+    // Every pixel of the target is written: a target that shares its pixels (with
+    // the source, as in the editor's second pass) gets new ones instead of a copy.
+    if (!target.isDetached() && lines == (alongRows ? height : width)
+        && length == (alongRows ? width : height))
+        target = newRgb32(width, height);
+    if (target.isNull())
+        return;
 
     // Taps k from first[j] to last[j] lie inside the line; sums[j] adds their
     // weights in ascending k, exactly as each output pixel does.
+    const double *centre = window + halfWidth;
     std::vector<int> first(length), last(length);
-    std::vector<double> sums(length);
+    std::vector<double> sums(length + 32, 1.0);
     for (int j = 0; j < length; ++j) {
         first[j] = std::max(-halfWidth, -j);
         last[j] = std::min(halfWidth, length - 1 - j);
@@ -91,49 +411,52 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
             sum += centre[k];
         sums[j] = sum;
     }
+    bool finite = true;
+    for (int t = 0; t <= 2 * halfWidth; ++t)
+        finite = finite && std::isfinite(window[t]);
 
-    if (alongRows) {
-        for (int i = 0; i < lines; ++i) {
-            const QRgb *line = in.row(i);
-            QRgb *out = writableRow(target, i);
-            for (int j = 0; j < length; ++j) {
-                double red = 0, green = 0, blue = 0;
-                for (int k = first[j]; k <= last[j]; ++k) {
-                    const QRgb p = line[j + k];
-                    red += qRed(p) * centre[k];
-                    green += qGreen(p) * centre[k];
-                    blue += qBlue(p) * centre[k];
-                }
-                out[j] = qRgb(channelOf(red / sums[j]), channelOf(green / sums[j]),
-                              channelOf(blue / sums[j]));
-            }
-        }
-        return;
-    }
+    Pass pass;
+    pass.in = &in;
+    pass.outBits = target.bits(); // detached here, before any thread writes
+    pass.outStride = target.bytesPerLine();
+    pass.lines = lines;
+    pass.length = length;
+    pass.halfWidth = halfWidth;
+    pass.window = window;
+    pass.sums = sums.data();
+    pass.first = first.data();
+    pass.last = last.data();
 
-    // Columns: output row j is built for all columns at once; every pixel still
-    // accumulates its taps in ascending k, so the sums are the same as column by column.
-    std::vector<double> red(lines), green(lines), blue(lines);
-    for (int j = 0; j < length; ++j) {
-        std::fill(red.begin(), red.end(), 0.0);
-        std::fill(green.begin(), green.end(), 0.0);
-        std::fill(blue.begin(), blue.end(), 0.0);
-        for (int k = first[j]; k <= last[j]; ++k) {
-            const QRgb *line = in.row(j + k);
-            const double weight = centre[k];
-            for (int i = 0; i < lines; ++i) {
-                const QRgb p = line[i];
-                red[i] += qRed(p) * weight;
-                green[i] += qGreen(p) * weight;
-                blue[i] += qBlue(p) * weight;
-            }
-        }
-        QRgb *out = writableRow(target, j);
-        const double sum = sums[j];
-        for (int i = 0; i < lines; ++i)
-            out[i] = qRgb(channelOf(red[i] / sum), channelOf(green[i] / sum),
-                          channelOf(blue[i] / sum));
+    typedef void (*Kernel)(const Pass &, int, int, double *);
+    Kernel kernel;
+    switch (simd::level()) {
+    case simd::Level::Avx512:
+        kernel = alongRows ? rowsAvx512 : columnsAvx512;
+        break;
+    case simd::Level::Avx2:
+        kernel = alongRows ? rowsAvx2 : columnsAvx2;
+        break;
+    default:
+        kernel = alongRows ? rowsBaseline : columnsBaseline;
+        break;
     }
+    const int scratchSize = alongRows ? rowScratchSize(halfWidth) : columnScratchSize(halfWidth);
+
+    // Rows pass: lines are rows. Column pass: the ranges are output rows, each
+    // range a band that brings the rows its windows span into its own ring.
+    const int count = alongRows ? lines : length;
+    const int grain = alongRows ? 8 : std::max(16, 2 * halfWidth);
+    parallelFor(count, grain, [&](int begin, int end) {
+        if (!finite) {
+            if (alongRows)
+                scalarRows(pass, begin, end);
+            else
+                scalarColumns(pass, begin, end);
+            return;
+        }
+        std::vector<double> scratch(scratchSize);
+        kernel(pass, begin, end, scratch.data());
+    });
 }
 
 QImage gaussBlur(const QImage &source, double sigma)

@@ -23,7 +23,11 @@ QVector<double> gaussWindow(double sigma);
 // length are the number of lines and their length (limited to the image);
 // taps outside the line are left out and the sum divides by the weights used.
 // window holds 2 halfWidth + 1 weights (a null window or a negative halfWidth
-// copies). A target of another size or format is replaced by a new RGB32 image.
+// copies). A target of another size or format is replaced by a new RGB32 image, and
+// so is one that shares its pixels when every pixel is to be written.
+// The lines run in parallel and in vectors of pixels; each pixel still adds its own
+// products in ascending tap order, so the result never depends on the thread count
+// or the instruction set.
 void wash(const QImage &source, QImage &target, int lines, int length, int halfWidth,
           const double *window, bool alongRows);
 

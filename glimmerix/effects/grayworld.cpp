@@ -1,7 +1,9 @@
 #include "grayworld.h"
 
+#include "parallel.h"
 #include "pixelrows.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace effects {
@@ -36,33 +38,72 @@ QImage grayWorld(const QImage &source)
 
     // The pixel count as a double (formed in 64 bits, so that it cannot overflow).
     const double count = static_cast<double>(static_cast<qint64>(width) * height);
-    std::vector<const QRgb *> rows(height);
-    for (int y = 0; y < height; ++y)
-        rows[y] = in.row(y);
+    // value / count for every channel value: the very quotient each term adds.
+    double quotient[256];
+    for (int v = 0; v < 256; ++v)
+        quotient[v] = v / count;
 
     // The means, as running sums of value / count, columns outer and rows inner:
-    // the order of these floating-point sums is part of the result.
+    // the order of these floating-point sums is part of the result, so this pass is
+    // one chain of additions per channel (the three chains run side by side) on one
+    // thread. A column of a large image spans more pages than the address caches
+    // hold; there a strip of columns is first copied column by column into a small
+    // buffer (in parallel), and the chains run through the buffer, column after
+    // column as before.
     double redN = 0, greenN = 0, blueN = 0;
-    for (int x = 0; x < width; ++x) {
-        for (int y = 0; y < height; ++y) {
-            const QRgb p = rows[y][x];
-            redN += qRed(p) / count;
-            greenN += qGreen(p) / count;
-            blueN += qBlue(p) / count;
+    const auto addColumn = [&](const uchar *word, qsizetype step) {
+        for (int y = 0; y < height; ++y, word += step) {
+            const QRgb p = *reinterpret_cast<const QRgb *>(word);
+            redN += quotient[qRed(p)];
+            greenN += quotient[qGreen(p)];
+            blueN += quotient[qBlue(p)];
+        }
+    };
+    const uchar *bits = reinterpret_cast<const uchar *>(in.row(0));
+    const qsizetype stride = height > 1 ? reinterpret_cast<const uchar *>(in.row(1)) - bits : 0;
+    if (stride * height <= (qsizetype(8) << 20)) {
+        for (int x = 0; x < width; ++x)
+            addColumn(bits + qsizetype(x) * 4, stride);
+    } else {
+        const int strip = std::clamp(int((qsizetype(1) << 18) / height), 1, 64);
+        std::vector<QRgb> columns(size_t(strip) * size_t(height));
+        for (int x0 = 0; x0 < width; x0 += strip) {
+            const int x1 = std::min(width, x0 + strip);
+            parallelFor(height, 256, [&](int begin, int end) {
+                for (int y = begin; y < end; ++y) {
+                    const QRgb *line = in.row(y);
+                    for (int x = x0; x < x1; ++x)
+                        columns[size_t(x - x0) * height + y] = line[x];
+                }
+            });
+            for (int x = x0; x < x1; ++x)
+                addColumn(reinterpret_cast<const uchar *>(columns.data() + size_t(x - x0) * height),
+                          sizeof(QRgb));
         }
     }
     const float level = static_cast<float>((redN + greenN) + blueN);
     const double midN = static_cast<double>(level) / 3;
 
-    for (int y = 0; y < height; ++y) {
-        const QRgb *line = rows[y];
-        QRgb *target = writableRow(out, y);
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = line[x];
-            target[x] = qRgb(balanced(qRed(p), midN, redN), balanced(qGreen(p), midN, greenN),
-                             balanced(qBlue(p), midN, blueN));
-        }
+    // Each output channel depends on its input value alone: three tables of 256.
+    uchar red[256], green[256], blue[256];
+    for (int v = 0; v < 256; ++v) {
+        red[v] = uchar(balanced(v, midN, redN));
+        green[v] = uchar(balanced(v, midN, greenN));
+        blue[v] = uchar(balanced(v, midN, blueN));
     }
+    uchar *target = out.bits();
+    const qsizetype targetStride = out.bytesPerLine();
+    parallelFor(height, 16, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const QRgb *line = in.row(y);
+            QRgb *row = reinterpret_cast<QRgb *>(target + y * targetStride);
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = line[x];
+                row[x] = 0xff000000u | (QRgb(red[qRed(p)]) << 16) | (QRgb(green[qGreen(p)]) << 8)
+                    | QRgb(blue[qBlue(p)]);
+            }
+        }
+    });
     return out;
 }
 

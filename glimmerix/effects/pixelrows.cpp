@@ -1,10 +1,117 @@
 #include "pixelrows.h"
 
+#include "parallel.h"
+
+#include <QMutex>
 #include <QRgba64>
+
+#include <cstdlib>
+#include <deque>
 
 namespace effects {
 
 namespace {
+
+// Recycled pixel buffers. A large new buffer comes from the system as untouched
+// pages, and the first write into each page costs a fault (at 768x576 that is as
+// long as a whole fast effect); so the buffers of images that are gone are kept
+// for the next image of the same size: at most two, and at most 512 MiB.
+class BufferPool
+{
+public:
+    // A buffer of `bytes` bytes (64-byte aligned), or nullptr.
+    uchar *take(qsizetype bytes)
+    {
+        {
+            QMutexLocker lock(&mutex);
+            for (auto it = idle.begin(); it != idle.end(); ++it) {
+                if (it->bytes == bytes) {
+                    uchar *data = it->data;
+                    idleBytes -= it->bytes;
+                    idle.erase(it);
+                    return data;
+                }
+            }
+        }
+        void *block = std::aligned_alloc(alignment, size_t(header + bytes + alignment - 1) / alignment * alignment);
+        if (!block)
+            return nullptr;
+        *static_cast<qsizetype *>(block) = bytes;
+        return static_cast<uchar *>(block) + header;
+    }
+
+    // Called by the toolkit when the last image on the buffer goes.
+    static void give(void *info)
+    {
+        uchar *data = static_cast<uchar *>(info);
+        instance().keep(data, *reinterpret_cast<const qsizetype *>(data - header));
+    }
+
+    static BufferPool &instance()
+    {
+        // Never destroyed: images may outlive every static object.
+        static BufferPool *pool = new BufferPool;
+        return *pool;
+    }
+
+private:
+    static constexpr size_t alignment = 64;
+    static constexpr qsizetype header = 64;
+    static constexpr int maxIdle = 2;
+    static constexpr qsizetype maxIdleBytes = qsizetype(512) << 20;
+
+    struct Idle
+    {
+        uchar *data;
+        qsizetype bytes;
+    };
+
+    void keep(uchar *data, qsizetype bytes)
+    {
+        std::deque<uchar *> drop;
+        {
+            QMutexLocker lock(&mutex);
+            if (bytes <= maxIdleBytes) {
+                idle.push_back({data, bytes});
+                idleBytes += bytes;
+                data = nullptr;
+            }
+            while (int(idle.size()) > maxIdle || idleBytes > maxIdleBytes) {
+                drop.push_back(idle.front().data);
+                idleBytes -= idle.front().bytes;
+                idle.pop_front();
+            }
+        }
+        if (data)
+            drop.push_back(data);
+        for (uchar *d : drop)
+            std::free(d - header);
+    }
+
+    QMutex mutex;
+    std::deque<Idle> idle;
+    qsizetype idleBytes = 0;
+};
+
+// A new 32-bit image of the given size and format on a recycled buffer; null when
+// it cannot be allocated or the size is empty.
+QImage newImage32(int width, int height, QImage::Format format)
+{
+    if (width <= 0 || height <= 0)
+        return QImage();
+    const qsizetype bytesPerLine = qsizetype(width) * 4;
+    if (bytesPerLine > (qsizetype(1) << 40) / height)
+        return QImage();
+    const qsizetype bytes = bytesPerLine * height;
+    BufferPool &pool = BufferPool::instance();
+    uchar *data = pool.take(bytes);
+    if (!data)
+        return QImage();
+    QImage image(data, width, height, bytesPerLine, format, &BufferPool::give, data);
+    if (image.isNull())
+        BufferPool::give(data);
+    return image;
+}
 
 // Fills one row of ARGB32 words with what pixel() returns for the source row.
 void convertRow(const QImage &source, int y, QRgb *out)
@@ -69,18 +176,20 @@ PixelRows::PixelRows(const QImage &image)
     default:
         break;
     }
-    words = QImage(image.size(), QImage::Format_ARGB32);
+    words = newImage32(image.width(), image.height(), QImage::Format_ARGB32);
     if (words.isNull())
         return;
-    for (int y = 0; y < image.height(); ++y)
-        convertRow(image, y, reinterpret_cast<QRgb *>(words.scanLine(y)));
+    uchar *bits = words.bits();
+    const qsizetype stride = words.bytesPerLine();
+    parallelFor(image.height(), 16, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
+            convertRow(image, y, reinterpret_cast<QRgb *>(bits + y * stride));
+    });
 }
 
 QImage newRgb32(int width, int height)
 {
-    if (width <= 0 || height <= 0)
-        return QImage();
-    return QImage(width, height, QImage::Format_RGB32);
+    return newImage32(width, height, QImage::Format_RGB32);
 }
 
 } // namespace effects

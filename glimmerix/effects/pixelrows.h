@@ -10,9 +10,9 @@ namespace effects {
 // QImage::pixel() returns for that image, whatever its format.
 //
 // 32-bit formats are read in place (no copy). Every other format is converted
-// once, up front, into words equal to what pixel() gives for each position: for a
-// premultiplied format that is the premultiplied word, for an indexed format the
-// colour-table entry.
+// once, up front (rows in parallel), into words equal to what pixel() gives for
+// each position: for a premultiplied format that is the premultiplied word, for an
+// indexed format the colour-table entry.
 class PixelRows
 {
 public:
@@ -28,7 +28,9 @@ private:
 };
 
 // A new image of the given size in QImage::Format_RGB32; null when it cannot be
-// allocated (or the size is empty).
+// allocated (or the size is empty). Its pixels are uninitialised: the buffers of
+// images that are gone are recycled (at most two kept, 512 MiB in all), which
+// spares the page faults of fresh memory.
 QImage newRgb32(int width, int height);
 
 // Row pointer for writing into an RGB32 image made by newRgb32().

@@ -1,5 +1,6 @@
 #include "resample.h"
 
+#include "parallel.h"
 #include "pixelrows.h"
 
 #include <limits>
@@ -86,32 +87,37 @@ QImage resample(const QImage &source, int percent)
     const std::vector<AxisSample> columns = axisSamples(source.width(), size.width());
     const std::vector<AxisSample> rowSamples = axisSamples(source.height(), size.height());
 
-    for (int i = 0; i < size.height(); ++i) {
-        const AxisSample &along = rowSamples[size_t(i)];
-        const QRgb *rowHd = rows.row(along.lower);
-        const QRgb *rowHd1 = rows.row(along.upper);
-        const double hdr = along.fraction;
-        const double oneMinusHdr = 1 - hdr;
-        QRgb *out = writableRow(result, i);
-        for (int j = 0; j < size.width(); ++j) {
-            const AxisSample &across = columns[size_t(j)];
-            const double wdr = across.fraction;
-            const double oneMinusWdr = 1 - wdr;
-            const QRgb p00 = rowHd[across.lower];  // c(wd, hd)
-            const QRgb p01 = rowHd1[across.lower]; // c(wd, hd+1)
-            const QRgb p11 = rowHd1[across.upper]; // c(wd+1, hd+1)
-            const QRgb p10 = rowHd[across.upper];  // c(wd+1, hd)
-            // (c * w1) * w2, the terms added left to right; the fractions lie in
-            // [0, 1] up to rounding, so the sum stays within (-1, 256).
-            const auto blend = [&](int c00, int c01, int c11, int c10) {
-                return int(c00 * oneMinusWdr * oneMinusHdr + c01 * oneMinusWdr * hdr
-                           + c11 * wdr * hdr + c10 * wdr * oneMinusHdr);
-            };
-            out[j] = qRgb(blend(qRed(p00), qRed(p01), qRed(p11), qRed(p10)),
-                          blend(qGreen(p00), qGreen(p01), qGreen(p11), qGreen(p10)),
-                          blend(qBlue(p00), qBlue(p01), qBlue(p11), qBlue(p10)));
+    // Rows in parallel: every output pixel is computed alone, in the same way.
+    uchar *bits = result.bits();
+    const qsizetype stride = result.bytesPerLine();
+    parallelFor(size.height(), 16, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            const AxisSample &along = rowSamples[size_t(i)];
+            const QRgb *rowHd = rows.row(along.lower);
+            const QRgb *rowHd1 = rows.row(along.upper);
+            const double hdr = along.fraction;
+            const double oneMinusHdr = 1 - hdr;
+            QRgb *out = reinterpret_cast<QRgb *>(bits + i * stride);
+            for (int j = 0; j < size.width(); ++j) {
+                const AxisSample &across = columns[size_t(j)];
+                const double wdr = across.fraction;
+                const double oneMinusWdr = 1 - wdr;
+                const QRgb p00 = rowHd[across.lower];  // c(wd, hd)
+                const QRgb p01 = rowHd1[across.lower]; // c(wd, hd+1)
+                const QRgb p11 = rowHd1[across.upper]; // c(wd+1, hd+1)
+                const QRgb p10 = rowHd[across.upper];  // c(wd+1, hd)
+                // (c * w1) * w2, the terms added left to right; the fractions lie in
+                // [0, 1] up to rounding, so the sum stays within (-1, 256).
+                const auto blend = [&](int c00, int c01, int c11, int c10) {
+                    return int(c00 * oneMinusWdr * oneMinusHdr + c01 * oneMinusWdr * hdr
+                               + c11 * wdr * hdr + c10 * wdr * oneMinusHdr);
+                };
+                out[j] = qRgb(blend(qRed(p00), qRed(p01), qRed(p11), qRed(p10)),
+                              blend(qGreen(p00), qGreen(p01), qGreen(p11), qGreen(p10)),
+                              blend(qBlue(p00), qBlue(p01), qBlue(p11), qBlue(p10)));
+            }
         }
-    }
+    });
     return result;
 }
 

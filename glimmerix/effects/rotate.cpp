@@ -1,6 +1,7 @@
 #include "rotate.h"
 
 #include "fourneighbour.h"
+#include "parallel.h"
 #include "pixelrows.h"
 
 #include <cmath>
@@ -36,17 +37,22 @@ QImage rotateAboutCentre(const QImage &source, double requestedDegrees, double a
         crotyMinusDxSin[size_t(i)] = croty - dx * rSin;
     }
 
-    for (int j = 0; j < height; ++j) {
-        const int dy = croty - j;
-        const double dySin = dy * rSin;
-        const double dyCos = dy * rCos;
-        QRgb *out = writableRow(result, j);
-        for (int i = 0; i < width; ++i) {
-            const double xtemp = dxCos[size_t(i)] - dySin + crotx;
-            const double ytemp = crotyMinusDxSin[size_t(i)] - dyCos;
-            out[i] = fourNeighbourSample(rows, xtemp, ytemp);
+    // Rows in parallel: every output pixel is computed alone, in the same way.
+    uchar *bits = result.bits();
+    const qsizetype stride = result.bytesPerLine();
+    parallelFor(height, 16, [&](int begin, int end) {
+        for (int j = begin; j < end; ++j) {
+            const int dy = croty - j;
+            const double dySin = dy * rSin;
+            const double dyCos = dy * rCos;
+            QRgb *out = reinterpret_cast<QRgb *>(bits + j * stride);
+            for (int i = 0; i < width; ++i) {
+                const double xtemp = dxCos[size_t(i)] - dySin + crotx;
+                const double ytemp = crotyMinusDxSin[size_t(i)] - dyCos;
+                out[i] = fourNeighbourSample(rows, xtemp, ytemp);
+            }
         }
-    }
+    });
     writableRow(result, croty)[crotx] = 0xff000000u | rows.at(crotx, croty);
     return result;
 }

@@ -16,7 +16,8 @@ bool holdsEveryOpaqueColour(QImage::Format format);
 // blurred, both read as pixel() reads them. blurred should have the original's
 // size; where it has no pixel, B is taken as O. The result has the original's size
 // and keeps its format when holdsEveryOpaqueColour(format), and is RGB32
-// otherwise; every pixel() of it is qRgb(r, g, b), alpha 255.
+// otherwise; every pixel() of it is qRgb(r, g, b), alpha 255. Rows run in parallel,
+// pixels in vectors, each channel through the scalar steps exactly.
 QImage sharpen(const QImage &original, const QImage &blurred, double strength);
 
 } // namespace effects

@@ -19,12 +19,13 @@ enum StretchChannel {
 // Writes every pixel of target, an RGB32 image of the source's size (a target of
 // another size or format is replaced by a new one; target may be the source
 // itself). An empty source writes nothing. A channels value outside 0..3 copies
-// the source's colours unchanged (alpha 255).
+// the source's colours unchanged (alpha 255). Both passes run in parallel (the
+// histogram's counts are integers, added up band by band).
 void extension(const QImage &source, QImage &target, int channels);
 
 // Convenience forms. Result: RGB32.
 QImage linearStretch(const QImage &source);   // extension(.., 0)
-QImage channelStretch(const QImage &source);  // extension(.., 1), then 2, then 3
+QImage channelStretch(const QImage &source);  // as extension(.., 1), then 2, then 3, in one pass
 
 } // namespace effects
 

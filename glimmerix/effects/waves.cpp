@@ -1,8 +1,11 @@
 #include "waves.h"
 
 #include "fourneighbour.h"
+#include "fourneighbouraxes.h"
+#include "parallel.h"
 #include "pixelrows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -34,12 +37,27 @@ QImage waves(const QImage &source, double waveLength, double amplitude)
     for (int x = 0; x < width; ++x)
         xtemp[size_t(x)] = displaced(x, waveLength, amplitude);
 
-    for (int y = 0; y < height; ++y) {
-        const double ytemp = displaced(y, waveLength, amplitude);
-        QRgb *out = writableRow(result, y);
-        for (int x = 0; x < width; ++x)
-            out[x] = fourNeighbourSample(rows, xtemp[size_t(x)], ytemp);
-    }
+    // Rows in parallel: every output pixel is computed alone, in the same way.
+    uchar *bits = result.bits();
+    const qsizetype stride = result.bytesPerLine();
+    // The sample's tests and neighbours, once per column and once per row.
+    const std::vector<AxisNeighbours> columns = axisNeighbours(xtemp, width);
+    parallelFor(height, 16, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const AxisNeighbours row = axisNeighbours(displaced(y, waveLength, amplitude), height);
+            QRgb *out = reinterpret_cast<QRgb *>(bits + y * stride);
+            if (!row.inside) {
+                std::fill(out, out + width, qRgb(0, 0, 0));
+                continue;
+            }
+            const QRgb *upper = rows.row(row.lower);
+            const QRgb *lower = rows.row(row.upper);
+            for (int x = 0; x < width; ++x) {
+                const AxisNeighbours &column = columns[size_t(x)];
+                out[x] = column.inside ? blendFour(upper, lower, column, row.fraction) : qRgb(0, 0, 0);
+            }
+        }
+    });
     return result;
 }
 

@@ -1,8 +1,11 @@
 #include "zoom.h"
 
 #include "fourneighbour.h"
+#include "fourneighbouraxes.h"
+#include "parallel.h"
 #include "pixelrows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -52,12 +55,27 @@ QImage zoomAboutCentre(const QImage &source, double requestedPercent, double app
     for (int j = 0; j < height; ++j)
         ytemp[size_t(j)] = croty - (croty - j) / k;
 
-    for (int j = 0; j < height; ++j) {
-        QRgb *out = writableRow(result, j);
-        const double y = ytemp[size_t(j)];
-        for (int i = 0; i < width; ++i)
-            out[i] = fourNeighbourSample(rows, xtemp[size_t(i)], y);
-    }
+    // Rows in parallel: every output pixel is computed alone, in the same way.
+    uchar *bits = result.bits();
+    const qsizetype stride = result.bytesPerLine();
+    // The sample's tests and neighbours, once per column and once per row.
+    const std::vector<AxisNeighbours> columns = axisNeighbours(xtemp, width);
+    parallelFor(height, 16, [&](int begin, int end) {
+        for (int j = begin; j < end; ++j) {
+            QRgb *out = reinterpret_cast<QRgb *>(bits + j * stride);
+            const AxisNeighbours y = axisNeighbours(ytemp[size_t(j)], height);
+            if (!y.inside) {
+                std::fill(out, out + width, qRgb(0, 0, 0));
+                continue;
+            }
+            const QRgb *upper = rows.row(y.lower);
+            const QRgb *lower = rows.row(y.upper);
+            for (int i = 0; i < width; ++i) {
+                const AxisNeighbours &x = columns[size_t(i)];
+                out[i] = x.inside ? blendFour(upper, lower, x, y.fraction) : qRgb(0, 0, 0);
+            }
+        }
+    });
     // The centre pixel is copied, whatever the factor (even one that makes its own
     // position NaN); RGB32 stores it opaque.
     writableRow(result, croty)[crotx] = 0xff000000u | rows.at(crotx, croty);

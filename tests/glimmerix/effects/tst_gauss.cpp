@@ -1,5 +1,7 @@
 #include "gauss.h"
+#include "parallel.h"
 #include "reference.h"
+#include "simd.h"
 #include "testimages.h"
 
 #include <QRandomGenerator>
@@ -34,6 +36,28 @@ int grayAt(const QImage &image, int x, int y)
         return -1;
     return qRed(p);
 }
+
+// Every stored word of an RGB32 result has alpha 255 (pixel() would hide it).
+bool opaqueWords(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+// The thread counts and kernel levels a differential check runs under.
+struct RunConfig
+{
+    int threads;
+    effects::simd::Level level;
+};
+const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
+                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
+                                {4, effects::simd::Level::Baseline}};
 
 QImage transposed(const QImage &image)
 {
@@ -70,7 +94,17 @@ private slots:
     void everySpinBoxSigma();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void nonFiniteWeights();
+    void cleanup();
 };
+
+void TestGauss::cleanup()
+{
+    effects::setThreadCount(0);
+    effects::simd::limitLevel(effects::simd::Level::Avx512);
+}
 
 void TestGauss::halfWidth_data()
 {
@@ -349,6 +383,90 @@ void TestGauss::matchesReference()
     const QImage result = effects::gaussBlur(source, sigma);
     QCOMPARE(result.format(), QImage::Format_RGB32);
     COMPARE_IMAGES(result, reference::gaussBlur(source, sigma));
+}
+
+void TestGauss::sameUnderEveryThreadCount_data()
+{
+    // Sizes across the chunks and bands of the fast passes, lines shorter than the
+    // window, single rows and columns; sigma at the spin box's edges, where the
+    // window changes, and at random.
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<double>("sigma");
+    const QList<QSize> sizes = {{1, 1}, {1, 45}, {45, 1}, {5, 3}, {37, 29}, {301, 67}, {70, 300}};
+    const QList<QImage::Format> formats = {QImage::Format_RGB32, QImage::Format_ARGB32,
+                                           QImage::Format_RGB888, QImage::Format_Indexed8};
+    QRandomGenerator random(41);
+    quint32 seed = 500;
+    for (const QSize size : sizes) {
+        for (QImage::Format format : formats) {
+            const QImage source = (seed % 2 ? testimages::randomAlphaImage(size.width(), size.height(), seed)
+                                            : testimages::photoLikeImage(size.width(), size.height(), seed))
+                                      .convertToFormat(format);
+            ++seed;
+            for (double sigma : {0.01, 0.33, 0.34, 5.0, int(random.bounded(1, 501)) / 100.0})
+                QTest::addRow("%dx%d format %d sigma %g", size.width(), size.height(), int(format), sigma)
+                    << source << sigma;
+        }
+    }
+}
+
+void TestGauss::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QFETCH(double, sigma);
+    const QImage expected = reference::gaussBlur(source, sigma);
+    for (const RunConfig config : runConfigs) {
+        effects::setThreadCount(config.threads);
+        effects::simd::limitLevel(config.level);
+        const QImage result = effects::gaussBlur(source, sigma);
+        const QString difference = testimages::firstDifference(result, expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
+                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+        QVERIFY(opaqueWords(result));
+    }
+}
+
+void TestGauss::nonFiniteWeights()
+{
+    // A window the blur never makes, with an infinite and a NaN weight: the pass
+    // skips the taps outside the line, as the plain sum does, whatever the threads.
+    const QImage source = testimages::photoLikeImage(23, 19, 9);
+    const double inf = std::numeric_limits<double>::infinity();
+    const double window[5] = {0.5, inf, 1, 0.25, std::numeric_limits<double>::quiet_NaN()};
+    for (bool alongRows : {true, false}) {
+        QImage expected(source.size(), QImage::Format_RGB32);
+        const int lines = alongRows ? source.height() : source.width();
+        const int length = alongRows ? source.width() : source.height();
+        for (int i = 0; i < lines; ++i) {
+            for (int j = 0; j < length; ++j) {
+                double c[3] = {0, 0, 0}, sum = 0;
+                for (int k = -2; k <= 2; ++k) {
+                    if (j + k < 0 || j + k >= length)
+                        continue;
+                    const QRgb p = alongRows ? source.pixel(j + k, i) : source.pixel(i, j + k);
+                    c[0] += qRed(p) * window[k + 2];
+                    c[1] += qGreen(p) * window[k + 2];
+                    c[2] += qBlue(p) * window[k + 2];
+                }
+                for (int k = -2; k <= 2; ++k)
+                    if (j + k >= 0 && j + k < length)
+                        sum += window[k + 2];
+                int v[3];
+                for (int n = 0; n < 3; ++n) {
+                    const double q = c[n] / sum;
+                    v[n] = !(q > 0) ? 0 : q >= 255 ? 255 : int(q);
+                }
+                expected.setPixel(alongRows ? j : i, alongRows ? i : j, qRgb(v[0], v[1], v[2]));
+            }
+        }
+        for (int threads : {1, 3}) {
+            effects::setThreadCount(threads);
+            QImage target(source.size(), QImage::Format_RGB32);
+            effects::wash(source, target, lines, length, 2, window, alongRows);
+            COMPARE_IMAGES(target, expected);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestGauss)

@@ -1,7 +1,10 @@
 #include "grayworld.h"
+#include "parallel.h"
 #include "reference.h"
+#include "simd.h"
 #include "testimages.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -21,6 +24,39 @@ QRgb gray(int v)
     return qRgb(v, v, v);
 }
 
+// Every stored word of an RGB32 result has alpha 255 (pixel() would hide it).
+bool opaqueWords(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+struct RunConfig
+{
+    int threads;
+    effects::simd::Level level;
+};
+const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
+                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
+                                {4, effects::simd::Level::Baseline}};
+
+// A random image whose channels stay within low..high, in one of the formats.
+QImage rangedImage(int width, int height, int low, int high, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(random.bounded(low, high + 1), random.bounded(low, high + 1),
+                                       random.bounded(low, high + 1), random.bounded(256)));
+    return image;
+}
+
 } // namespace
 
 class TestGrayWorld : public QObject
@@ -34,7 +70,16 @@ private slots:
     void tinyMeanGivesTheLimit();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
+
+void TestGrayWorld::cleanup()
+{
+    effects::setThreadCount(0);
+    effects::simd::limitLevel(effects::simd::Level::Avx512);
+}
 
 void TestGrayWorld::balance_data()
 {
@@ -120,6 +165,49 @@ void TestGrayWorld::matchesReference()
 {
     QFETCH(QImage, source);
     COMPARE_IMAGES(effects::grayWorld(source), reference::grayWorld(source));
+}
+
+void TestGrayWorld::sameUnderEveryThreadCount_data()
+{
+    // Sizes across the bands of the second pass; narrow channel ranges (gains far
+    // from 1, quotients beyond 255), an empty channel and full-range noise.
+    QTest::addColumn<QImage>("source");
+    const QList<QSize> sizes = {{1, 1}, {1, 50}, {50, 1}, {41, 37}, {300, 70}};
+    const QList<QImage::Format> formats = {QImage::Format_RGB32, QImage::Format_ARGB32,
+                                           QImage::Format_RGB888, QImage::Format_Indexed8,
+                                           QImage::Format_RGBA64_Premultiplied};
+    quint32 seed = 900;
+    for (const QSize s : sizes) {
+        for (QImage::Format format : formats) {
+            QTest::addRow("%dx%d format %d noise", s.width(), s.height(), int(format))
+                << testimages::randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
+            QTest::addRow("%dx%d format %d narrow", s.width(), s.height(), int(format))
+                << rangedImage(s.width(), s.height(), 0, 9, ++seed).convertToFormat(format);
+        }
+        QImage noBlue = testimages::photoLikeImage(s.width(), s.height(), ++seed);
+        for (int y = 0; y < noBlue.height(); ++y)
+            for (int x = 0; x < noBlue.width(); ++x)
+                noBlue.setPixel(x, y, noBlue.pixel(x, y) & 0xffffff00u);
+        QTest::addRow("%dx%d no blue", s.width(), s.height()) << noBlue;
+    }
+    // Large enough (over 8 MiB) for the means to be summed through column strips.
+    QTest::newRow("1500x1450 photo") << testimages::photoLikeImage(1500, 1450, ++seed);
+}
+
+void TestGrayWorld::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    const QImage expected = reference::grayWorld(source);
+    for (const RunConfig config : runConfigs) {
+        effects::setThreadCount(config.threads);
+        effects::simd::limitLevel(config.level);
+        const QImage result = effects::grayWorld(source);
+        const QString difference = testimages::firstDifference(result, expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
+                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+        QVERIFY(opaqueWords(result));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestGrayWorld)

@@ -1,6 +1,7 @@
 // PixelRows must give, for every position, the very word that QImage::pixel()
 // returns, whatever the format: the effects read through it and nothing else.
 
+#include "parallel.h"
 #include "pixelrows.h"
 #include "testimages.h"
 
@@ -32,7 +33,73 @@ private slots:
     void nullImage();
     void wordFormatsReadInPlace_data();
     void wordFormatsReadInPlace();
+    void conversionUnderEveryThreadCount_data();
+    void conversionUnderEveryThreadCount();
+    void recycledBuffersNeverShared();
+    void cleanup();
 };
+
+void TestPixelRows::cleanup()
+{
+    effects::setThreadCount(0);
+}
+
+void TestPixelRows::conversionUnderEveryThreadCount_data()
+{
+    // Tall enough to be converted in several bands.
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<int>("threads");
+    const QImage tall = testimages::randomAlphaImage(13, 150, 31);
+    for (const QImage::Format format : testimages::formatsUnderTest())
+        for (int threads : {1, 2, 4})
+            QTest::addRow("format %d, %d threads", int(format), threads)
+                << testimages::inFormat(tall, format) << threads;
+}
+
+void TestPixelRows::conversionUnderEveryThreadCount()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, threads);
+    effects::setThreadCount(threads);
+    COMPARE_IMAGES(wordsThroughRows(image), testimages::wordsOf(image));
+}
+
+void TestPixelRows::recycledBuffersNeverShared()
+{
+    // Buffers of images that are gone serve the next images of that size; a live
+    // image keeps its own pixels whatever is made and dropped meanwhile.
+    QImage kept = effects::newRgb32(64, 32);
+    QVERIFY(!kept.isNull());
+    kept.fill(qRgb(1, 2, 3));
+    QList<QImage> live;
+    for (int round = 0; round < 6; ++round) {
+        QImage a = effects::newRgb32(64, 32);
+        QImage b = effects::newRgb32(64, 32);
+        QCOMPARE(a.format(), QImage::Format_RGB32);
+        QVERIFY(a.constBits() != b.constBits());
+        QVERIFY(a.constBits() != kept.constBits());
+        QVERIFY(b.constBits() != kept.constBits());
+        for (const QImage &other : live) {
+            QVERIFY(a.constBits() != other.constBits());
+            QVERIFY(b.constBits() != other.constBits());
+        }
+        a.fill(qRgb(200, 0, 0));
+        b.fill(qRgb(0, 200, 0));
+        if (round % 2)
+            live.append(a); // the other one goes back at the end of the round
+    }
+    for (int y = 0; y < kept.height(); ++y)
+        for (int x = 0; x < kept.width(); ++x)
+            QCOMPARE(kept.pixel(x, y), qRgb(1, 2, 3));
+    for (const QImage &image : live)
+        QCOMPARE(image.pixel(5, 5), qRgb(200, 0, 0));
+    // A recycled image is an ordinary one: copies detach, writes stay its own.
+    QImage copy = kept;
+    copy.setPixel(0, 0, qRgb(9, 9, 9));
+    QCOMPARE(kept.pixel(0, 0), qRgb(1, 2, 3));
+    QVERIFY(effects::newRgb32(0, 5).isNull());
+    QVERIFY(effects::newRgb32(5, -1).isNull());
+}
 
 void TestPixelRows::matchesPixel_data()
 {

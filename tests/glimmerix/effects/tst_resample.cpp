@@ -1,6 +1,7 @@
 // Resampling to a new size: sizes, refusals, the end columns and rows, thin
 // sources and results, and the library against the plain pixel()/setPixel() form.
 
+#include "parallel.h"
 #include "reference.h"
 #include "resample.h"
 #include "testimages.h"
@@ -73,6 +74,9 @@ private slots:
     void thinResult();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
 
 void TestResample::fullSizeIsIdentity_data()
@@ -298,6 +302,41 @@ void TestResample::matchesReference()
     if (!result.isNull())
         QVERIFY(storedOpaqueRgb32(result));
     COMPARE_IMAGES(result, expected);
+}
+
+void TestResample::sameUnderEveryThreadCount_data()
+{
+    // Rows are computed in parallel: the result must not depend on how many threads
+    // share them. Sizes across several bands, single rows and columns.
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<int>("percent");
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}};
+    QRandomGenerator random(2024);
+    quint32 seed = 3000;
+    for (const QSize size : sizes) {
+        const QImage source = testimages::photoLikeImage(size.width(), size.height(), ++seed);
+        const QList<int> percents = {200, 50, 100, 1, 37, int(random.bounded(1, 401))};
+        for (int percent : percents)
+            QTest::addRow("%dx%d %d%%", size.width(), size.height(), percent) << source << percent;
+    }
+}
+
+void TestResample::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QFETCH(int, percent);
+    const QImage expected = reference::resample(source, percent);
+    for (int threads : {1, 2, 4}) {
+        effects::setThreadCount(threads);
+        const QString difference = testimages::firstDifference(effects::resample(source, percent), expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
+    }
+}
+
+void TestResample::cleanup()
+{
+    effects::setThreadCount(0);
 }
 
 QTEST_APPLESS_MAIN(TestResample)

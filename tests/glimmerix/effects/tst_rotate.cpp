@@ -1,6 +1,7 @@
 // Rotation about the centre pixel: quarter turns worked by hand, and the library
 // against the plain pixel()/setPixel() form on random images.
 
+#include "parallel.h"
 #include "reference.h"
 #include "rotate.h"
 #include "testimages.h"
@@ -81,6 +82,9 @@ private slots:
     void degenerateAngles();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
 
 void TestRotate::noTurnIsIdentity_data()
@@ -294,6 +298,44 @@ void TestRotate::matchesReference()
     const QImage result = effects::rotateAboutCentre(source, requested, applied);
     QVERIFY(storedOpaqueRgb32(result));
     COMPARE_IMAGES(result, reference::rotateAboutCentre(source, requested, applied));
+}
+
+void TestRotate::sameUnderEveryThreadCount_data()
+{
+    // Rows are computed in parallel: the result must not depend on how many threads
+    // share them. Sizes across several bands, single rows and columns.
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}};
+    QRandomGenerator random(2024);
+    quint32 seed = 3000;
+    for (const QSize size : sizes) {
+        const QImage source = testimages::photoLikeImage(size.width(), size.height(), ++seed);
+        const QList<QPair<double, double>> parameters = {{30.0, 0.0}, {90.0, 0.0}, {-180.0, 0.0}, {45.0, 30.0}, {random.bounded(-18000, 18001) / 100.0, 0.0}};
+        for (const auto &parameter : parameters)
+            QTest::addRow("%dx%d %g %g", size.width(), size.height(), parameter.first, parameter.second)
+                << source << double(parameter.first) << double(parameter.second);
+    }
+}
+
+void TestRotate::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    const QImage expected = reference::rotateAboutCentre(source, a, b);
+    for (int threads : {1, 2, 4}) {
+        effects::setThreadCount(threads);
+        const QString difference = testimages::firstDifference(effects::rotateAboutCentre(source, a, b), expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
+    }
+}
+
+void TestRotate::cleanup()
+{
+    effects::setThreadCount(0);
 }
 
 QTEST_APPLESS_MAIN(TestRotate)

@@ -1,6 +1,8 @@
 #include "gauss.h"
+#include "parallel.h"
 #include "reference.h"
 #include "sharpen.h"
+#include "simd.h"
 #include "testimages.h"
 
 #include <QRandomGenerator>
@@ -26,6 +28,27 @@ QImage uniform(QRgb colour)
     return image;
 }
 
+// Every stored word of an RGB32 result has alpha 255 (pixel() would hide it).
+bool opaqueWords(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+struct RunConfig
+{
+    int threads;
+    effects::simd::Level level;
+};
+const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
+                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
+                                {4, effects::simd::Level::Baseline}};
+
 } // namespace
 
 class TestSharpen : public QObject
@@ -45,7 +68,16 @@ private slots:
     void missingBlurredPixelsLeaveTheOriginal();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
+
+void TestSharpen::cleanup()
+{
+    effects::setThreadCount(0);
+    effects::simd::limitLevel(effects::simd::Level::Avx512);
+}
 
 void TestSharpen::strengthZeroIsIdentity_data()
 {
@@ -225,6 +257,62 @@ void TestSharpen::matchesReference()
     const QImage expected = reference::sharpen(original, blurred, strength);
     QCOMPARE(result.format(), expected.format());
     COMPARE_IMAGES(result, expected);
+}
+
+void TestSharpen::sameUnderEveryThreadCount_data()
+{
+    // The blur of the editor (sigma 0.7) and, to reach every difference O - B from
+    // -255 to 255, an unrelated random image as the "blurred" one. Strengths at the
+    // spin box's ends, halves that round away from zero, at random, and outside the
+    // box (negative, huge, infinite) where the limits decide.
+    QTest::addColumn<QImage>("original");
+    QTest::addColumn<QImage>("blurred");
+    QTest::addColumn<double>("strength");
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {3, 2}, {29, 23}, {260, 41}};
+    const QList<QImage::Format> formats = {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+                                           QImage::Format_RGB888, QImage::Format_Indexed8,
+                                           QImage::Format_RGBX64};
+    QRandomGenerator random(77);
+    quint32 seed = 700;
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const QSize s : sizes) {
+        for (QImage::Format format : formats) {
+            const QImage original = testimages::photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
+            const QImage blurred = effects::gaussBlur(original, 0.7);
+            const QImage unrelated = testimages::randomAlphaImage(s.width(), s.height(), ++seed);
+            for (double strength : {0.0, 0.5, 3.0, int(random.bounded(0, 301)) / 100.0}) {
+                QTest::addRow("%dx%d format %d blur %g", s.width(), s.height(), int(format), strength)
+                    << original << blurred << strength;
+                QTest::addRow("%dx%d format %d random %g", s.width(), s.height(), int(format), strength)
+                    << original << unrelated << strength;
+            }
+        }
+        const QImage original = testimages::randomImage(s.width(), s.height(), ++seed);
+        const QImage other = testimages::randomImage(s.width(), s.height(), ++seed);
+        for (double strength : {-0.37, 1e9, inf, -inf})
+            QTest::addRow("%dx%d outside the box %g", s.width(), s.height(), strength)
+                << original << other << strength;
+    }
+}
+
+void TestSharpen::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, original);
+    QFETCH(QImage, blurred);
+    QFETCH(double, strength);
+    const QImage expected = reference::sharpen(original, blurred, strength);
+    for (const RunConfig config : runConfigs) {
+        effects::setThreadCount(config.threads);
+        effects::simd::limitLevel(config.level);
+        const QImage result = effects::sharpen(original, blurred, strength);
+        QCOMPARE(result.format(), expected.format());
+        const QString difference = testimages::firstDifference(result, expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
+                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+        if (result.format() == QImage::Format_RGB32)
+            QVERIFY(opaqueWords(result));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSharpen)

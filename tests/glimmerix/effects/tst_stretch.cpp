@@ -1,7 +1,10 @@
+#include "parallel.h"
 #include "reference.h"
+#include "simd.h"
 #include "stretch.h"
 #include "testimages.h"
 
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
 
@@ -30,6 +33,39 @@ QImage stretchedBy(const QImage &source, bool channel)
     return channel ? effects::channelStretch(source) : effects::linearStretch(source);
 }
 
+// Every stored word of an RGB32 result has alpha 255 (pixel() would hide it).
+bool opaqueWords(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(row[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+struct RunConfig
+{
+    int threads;
+    effects::simd::Level level;
+};
+const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
+                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
+                                {4, effects::simd::Level::Baseline}};
+
+// A random image whose channels stay within low..high, in one of the formats.
+QImage rangedImage(int width, int height, int low, int high, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(random.bounded(low, high + 1), random.bounded(low, high + 1),
+                                       random.bounded(low, high + 1), random.bounded(256)));
+    return image;
+}
+
 } // namespace
 
 class TestStretch : public QObject
@@ -53,7 +89,16 @@ private slots:
     void targetMayBeTheSource();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
+
+void TestStretch::cleanup()
+{
+    effects::setThreadCount(0);
+    effects::simd::limitLevel(effects::simd::Level::Avx512);
+}
 
 void TestStretch::grayRamp_data()
 {
@@ -263,6 +308,57 @@ void TestStretch::matchesReference()
     const QImage chained = reference::extension(
         reference::extension(reference::extension(source, 1), 2), 3);
     COMPARE_IMAGES(effects::channelStretch(source), chained);
+}
+
+void TestStretch::sameUnderEveryThreadCount_data()
+{
+    // Sizes across the bands and the vector runs of the brightness; ranges that
+    // stretch a little, a lot (one occupied bin: the infinite factor) and not at all.
+    QTest::addColumn<QImage>("source");
+    const QList<QSize> sizes = {{1, 1}, {1, 50}, {50, 1}, {7, 3}, {45, 38}, {300, 70}};
+    const QList<QImage::Format> formats = {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+                                           QImage::Format_RGB888, QImage::Format_Grayscale8,
+                                           QImage::Format_RGBX64};
+    const QList<QPair<int, int>> ranges = {{0, 255}, {40, 90}, {100, 101}, {77, 77}};
+    quint32 seed = 1100;
+    for (const QSize s : sizes) {
+        for (QImage::Format format : formats) {
+            QTest::addRow("%dx%d format %d photo", s.width(), s.height(), int(format))
+                << testimages::photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
+            for (const auto &range : ranges)
+                QTest::addRow("%dx%d format %d range %d..%d", s.width(), s.height(), int(format),
+                              range.first, range.second)
+                    << rangedImage(s.width(), s.height(), range.first, range.second, ++seed)
+                           .convertToFormat(format);
+        }
+    }
+}
+
+void TestStretch::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QImage expected[5];
+    for (int channels = 0; channels <= 4; ++channels)
+        expected[channels] = reference::extension(source, channels);
+    const QImage chained = reference::extension(reference::extension(expected[1], 2), 3);
+    for (const RunConfig config : runConfigs) {
+        effects::setThreadCount(config.threads);
+        effects::simd::limitLevel(config.level);
+        const QString where = QString("%1 threads, level %2").arg(config.threads).arg(int(config.level));
+        for (int channels = 0; channels <= 4; ++channels) {
+            QImage target;
+            effects::extension(source, target, channels);
+            const QString difference = testimages::firstDifference(target, expected[channels]);
+            if (!difference.isEmpty())
+                QFAIL(qPrintable(QString("%1, channels %2: %3").arg(where).arg(channels).arg(difference)));
+            QVERIFY(opaqueWords(target));
+        }
+        const QImage channel = effects::channelStretch(source);
+        const QString difference = testimages::firstDifference(channel, chained);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1, channel stretch: %2").arg(where).arg(difference)));
+        QVERIFY(opaqueWords(channel));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestStretch)

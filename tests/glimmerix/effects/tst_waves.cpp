@@ -1,6 +1,7 @@
 // Waves: the worked one-row cases, the two degenerate parameters, and the library
 // against the plain pixel()/setPixel() form on random images.
 
+#include "parallel.h"
 #include "reference.h"
 #include "testimages.h"
 #include "waves.h"
@@ -83,6 +84,9 @@ private slots:
     void zeroWaveLengthIsBlack();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
 
 void TestWaves::oneRowWaveLengthTwo()
@@ -193,6 +197,44 @@ void TestWaves::matchesReference()
     const QImage result = effects::waves(source, waveLength, amplitude);
     QVERIFY(storedOpaqueRgb32(result));
     COMPARE_IMAGES(result, reference::waves(source, waveLength, amplitude));
+}
+
+void TestWaves::sameUnderEveryThreadCount_data()
+{
+    // Rows are computed in parallel: the result must not depend on how many threads
+    // share them. Sizes across several bands, single rows and columns.
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}};
+    QRandomGenerator random(2024);
+    quint32 seed = 3000;
+    for (const QSize size : sizes) {
+        const QImage source = testimages::photoLikeImage(size.width(), size.height(), ++seed);
+        const QList<QPair<double, double>> parameters = {{10.0, 5.0}, {0.0, 3.0}, {2.0, 1.0}, {100.0, 100.0}, {random.bounded(1, 10001) / 100.0, random.bounded(0, 10001) / 100.0}};
+        for (const auto &parameter : parameters)
+            QTest::addRow("%dx%d %g %g", size.width(), size.height(), parameter.first, parameter.second)
+                << source << double(parameter.first) << double(parameter.second);
+    }
+}
+
+void TestWaves::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    const QImage expected = reference::waves(source, a, b);
+    for (int threads : {1, 2, 4}) {
+        effects::setThreadCount(threads);
+        const QString difference = testimages::firstDifference(effects::waves(source, a, b), expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
+    }
+}
+
+void TestWaves::cleanup()
+{
+    effects::setThreadCount(0);
 }
 
 QTEST_APPLESS_MAIN(TestWaves)

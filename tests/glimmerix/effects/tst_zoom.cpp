@@ -1,6 +1,7 @@
 // Zoom about the centre: the library against hand-worked cases and against the
 // plain pixel()/setPixel() form on random images.
 
+#include "parallel.h"
 #include "reference.h"
 #include "testimages.h"
 #include "zoom.h"
@@ -85,6 +86,9 @@ private slots:
     void storedAlphaBecomesOpaque();
     void matchesReference_data();
     void matchesReference();
+    void sameUnderEveryThreadCount_data();
+    void sameUnderEveryThreadCount();
+    void cleanup();
 };
 
 void TestZoom::sameFactorIsIdentity_data()
@@ -322,6 +326,44 @@ void TestZoom::matchesReference()
     const QImage result = effects::zoomAboutCentre(source, requested, applied);
     QVERIFY(storedOpaqueRgb32(result));
     COMPARE_IMAGES(result, reference::zoomAboutCentre(source, requested, applied));
+}
+
+void TestZoom::sameUnderEveryThreadCount_data()
+{
+    // Rows are computed in parallel: the result must not depend on how many threads
+    // share them. Sizes across several bands, single rows and columns.
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<double>("a");
+    QTest::addColumn<double>("b");
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}};
+    QRandomGenerator random(2024);
+    quint32 seed = 3000;
+    for (const QSize size : sizes) {
+        const QImage source = testimages::photoLikeImage(size.width(), size.height(), ++seed);
+        const QList<QPair<double, double>> parameters = {{150.0, 100.0}, {50.0, 100.0}, {100.0, 100.0}, {10000.0, 100.0}, {1.0, 100.0}, {150.37, 150.0}, {random.bounded(100, 1000001) / 100.0, 100.0}};
+        for (const auto &parameter : parameters)
+            QTest::addRow("%dx%d %g %g", size.width(), size.height(), parameter.first, parameter.second)
+                << source << double(parameter.first) << double(parameter.second);
+    }
+}
+
+void TestZoom::sameUnderEveryThreadCount()
+{
+    QFETCH(QImage, source);
+    QFETCH(double, a);
+    QFETCH(double, b);
+    const QImage expected = reference::zoomAboutCentre(source, a, b);
+    for (int threads : {1, 2, 4}) {
+        effects::setThreadCount(threads);
+        const QString difference = testimages::firstDifference(effects::zoomAboutCentre(source, a, b), expected);
+        if (!difference.isEmpty())
+            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
+    }
+}
+
+void TestZoom::cleanup()
+{
+    effects::setThreadCount(0);
 }
 
 QTEST_APPLESS_MAIN(TestZoom)
