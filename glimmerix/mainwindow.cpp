@@ -97,7 +97,8 @@ QImage computeWaiting(Computation computation)
 bool loadPixmap(QPixmap &pixmap, const QString &fileName)
 {
     WaitCursor wait;
-    return pixmap.load(fileName);
+    // Only a regular file: a named pipe or a device may never end, and reading it would hang.
+    return QFileInfo(fileName).isFile() && pixmap.load(fileName);
 }
 
 QDoubleSpinBox *newDoubleSpinBox(double minimum, double maximum, const QString &suffix = QString())
@@ -506,7 +507,7 @@ bool MainWindow::writeImage(const QString &fileName, QString *error)
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
+    if (!file.flush() || !file.commit()) { // commit() misses a failure of its own final flush
         *error = file.errorString();
         return false;
     }

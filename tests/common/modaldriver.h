@@ -108,9 +108,11 @@ private:
     void answerActiveDialog()
     {
         QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog || dialog == lastAnswered || !dialog->isVisible())
+        // A dialog that was answered comes back to the top when a box it opened
+        // closes (the file dialog's "replace it?"): it is not a new dialog.
+        if (!dialog || answered.contains(QPointer<QWidget>(dialog)) || !dialog->isVisible())
             return;
-        lastAnswered = dialog;
+        answered.append(dialog);
         seen.append(describe(dialog));
         if (answers.isEmpty()) {
             ++unexpected;
@@ -150,7 +152,7 @@ private:
     QStatusBar *statusBar;
     QTimer poll;
     QList<Answer> answers;
-    QPointer<QWidget> lastAnswered;
+    QList<QPointer<QWidget>> answered;
 };
 
 #endif
