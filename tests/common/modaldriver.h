@@ -104,6 +104,9 @@ public:
 
     int pendingAnswers() const { return answers.size(); }
 
+    // The dialog met last, or an empty record when none has appeared.
+    SeenDialog lastSeen() const { return seen.isEmpty() ? SeenDialog() : seen.last(); }
+
 private:
     void answerActiveDialog()
     {

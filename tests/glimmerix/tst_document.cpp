@@ -335,8 +335,8 @@ private slots:
         QVERIFY(!probe->runForResult("saveImAs"));
 
         QCOMPARE(driver->seen.size(), exists ? 3 : 2);
-        QCOMPARE(driver->seen.last().text, QString("Damn! Image wasn't Saved!"));
-        QCOMPARE(driver->seen.last().informativeText, QString("Unsupported image format"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
+        QCOMPARE(driver->lastSeen().informativeText, QString("Unsupported image format"));
         QCOMPARE(probe->status(), QString("Image wasn't Saved Ass"));
         QVERIFY(probe->isModified());
         QCOMPARE(folderEntries(saveDir.path()), entriesBefore);
@@ -354,8 +354,8 @@ private slots:
         QVERIFY(openDir.remove());
         driver->press();
         QVERIFY(!probe->runForResult("saveIm"));
-        QCOMPARE(driver->seen.last().text, QString("Damn! Image wasn't Saved!"));
-        QVERIFY(!driver->seen.last().informativeText.isEmpty());
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
+        QVERIFY(!driver->lastSeen().informativeText.isEmpty());
         QCOMPARE(probe->status(), QString("Image wasn't Saved"));
         QVERIFY(probe->isModified());
     }
@@ -375,7 +375,7 @@ private slots:
         modify();
         driver->chooseFile(saveDir.filePath("picture.png")).press();
         QVERIFY(!probe->runForResult("saveImAs"));
-        QCOMPARE(driver->seen.last().text, QString("Damn! Image wasn't Saved!"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
         QVERIFY(probe->isModified());
         QFile::setPermissions(saveDir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                   | QFileDevice::ExeOwner);
@@ -496,7 +496,7 @@ private slots:
 
         QCOMPARE(driver->seen.size() - before, int(modified) + int(ends));
         if (ends) {
-            const SeenDialog &farewell = driver->seen.last();
+            const SeenDialog farewell = driver->lastSeen();
             QCOMPARE(farewell.title, QString("Exit"));
             QCOMPARE(farewell.text, QString("Thank you for using my Program)) Goodbye!!"));
             QCOMPARE(farewell.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
@@ -593,7 +593,7 @@ private slots:
         // Exit then asks no question.
         driver->press();
         probe->run("exit");
-        QCOMPARE(driver->seen.last().title, QString("Exit"));
+        QCOMPARE(driver->lastSeen().title, QString("Exit"));
     }
 };
 

@@ -305,7 +305,7 @@ private slots:
         doubleBox("spinBoxW2")->setValue(5.0);
         driver->press();
         press("butW");
-        QCOMPARE(driver->seen.last().text, QString("Damn! Wawe length can't be 0!"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Wawe length can't be 0!"));
         QCOMPARE(probe->status(), QString("Image wasn't Waved"));
         QVERIFY(!probe->isModified());
         COMPARE_IMAGES(working(), opened);
@@ -330,7 +330,7 @@ private slots:
         doubleBox("spinBoxG")->setValue(percent);
         driver->press();
         press("butG");
-        QCOMPARE(driver->seen.last().text, QString("Damn! Image is too big or too small to Zoom!"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image is too big or too small to Zoom!"));
         QCOMPARE(probe->status(), QString("Image wasn't Zoomed"));
         QVERIFY(!probe->isModified());
         QCOMPARE(probe->koefp(), 100.0);
