@@ -1,9 +1,44 @@
 #include "median.h"
 
-#include "brightness.h"
+#include "parallel.h"
 #include "pixelrows.h"
+#include "simd.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
+
+// The median filter runs the selection sort of every window exactly as
+// written, but for 16 or 32 horizontally adjacent windows at once, one byte
+// lane each (as many as the instruction set's vectors hold): lane j of every
+// vector belongs to the window centred on (x0 + j, y). The steps of the sort
+// are the same for every window (place k, then the places after it in order);
+// only the values differ, so each comparison and each exchange becomes one
+// vector operation with a choice per lane instead of a branch.
+//
+// The window's entries sit at places 0..P-1, down each column of the window and
+// the columns from left to right (P = size * size). Step k takes the entry at
+// place k as the candidate, lets every later place whose brightness is strictly
+// less take over (so of equal brightnesses the lowest place wins), and then
+// exchanges the candidate with the entry at place k. The steps after the middle
+// place m = (P - 1) / 2 only touch places above m, so the sort stops at step m.
+//
+// Only brightnesses are moved. The exchange of step k writes the old entry of
+// place k to the place the candidate came from (place k itself is never read
+// again); that write is folded into the scan of step k + 1, which passes every
+// place above k anyway. Which pixel ends at place m is then read off the
+// recorded steps backwards: it was selected at step m from place taken[m];
+// before step j (j < m) it stood at place j if step j took its candidate from
+// where it stood after step j, and otherwise it did not move. What is left is
+// the place it was gathered into.
+//
+// Brightnesses are held as brightness - 128 in signed bytes, which keeps their
+// order and lets the comparison be a plain signed byte comparison.
+
+// The kernels are inlined into one function per instruction set; their vector
+// values never cross a call (see simd.h).
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace effects {
 
@@ -14,80 +49,262 @@ int medianWindowSize(int requestedSize)
     return requestedSize % 2 == 0 ? requestedSize - 1 : requestedSize;
 }
 
-QImage median(const QImage &source, int requestedSize)
+namespace {
+
+// The widest vector of windows, in bytes.
+constexpr int maxLanes = 32;
+
+// The brightness of a pixel (see brightness.h) minus 128, without a library
+// call: the value lies in [0, 256), where rounding halves away from zero is the
+// whole part plus one if the fraction is at least one half. The whole part and
+// the fraction (value - whole) are both exact.
+inline int8_t levelOf(QRgb pixel)
 {
-    const PixelRows in(source);
-    const int width = in.width();
-    const int height = in.height();
-    QImage out = newRgb32(width, height);
-    if (out.isNull())
-        return out;
+    const double value = (0.2125 * qRed(pixel) + 0.7154 * qGreen(pixel)) + 0.0721 * qBlue(pixel);
+    const int whole = static_cast<int>(value);
+    return static_cast<int8_t>(whole + (value - whole >= 0.5 ? 1 : 0) - 128);
+}
 
-    // Every pixel starts as its unfiltered word (alpha 255, as in any RGB32 image);
-    // the border strip, and an image smaller than the window, keep it.
-    for (int y = 0; y < height; ++y) {
-        const QRgb *line = in.row(y);
-        QRgb *target = writableRow(out, y);
-        for (int x = 0; x < width; ++x)
-            target[x] = line[x] | 0xff000000u;
+// levelOf() of a run of words, as many at a time as a vector of doubles holds,
+// each lane through the same operations in the same order.
+template <class V>
+GLIMMERIX_ALWAYS_INLINE void levelRow(const QRgb *line, int count, int8_t *target)
+{
+    typedef typename simd::Lanes<V>::Int I;
+    typedef int8_t Bytes __attribute__((vector_size(simd::Lanes<V>::count)));
+    constexpr int L = simd::Lanes<V>::count;
+    const V kr = simd::splat<V>(0.2125), kg = simd::splat<V>(0.7154), kb = simd::splat<V>(0.0721);
+    const V half = simd::splat<V>(0.5), one = simd::splat<V>(1);
+    int x = 0;
+    for (; x + L <= count; x += L) {
+        V r, g, b;
+        simd::unpackRgb<V>(line + x, r, g, b);
+        const V value = (kr * r + kg * g) + kb * b;
+        const V whole = __builtin_convertvector(__builtin_convertvector(value, I), V);
+        const V rounded = value - whole >= half ? whole + one : whole;
+        const I level = __builtin_convertvector(rounded, I) - simd::splatInt<I>(128);
+        const Bytes bytes = __builtin_convertvector(level, Bytes);
+        std::memcpy(target + x, &bytes, sizeof bytes);
     }
+    for (; x < count; ++x)
+        target[x] = levelOf(line[x]);
+}
 
-    const int size = medianWindowSize(requestedSize);
-    if (size < 3 || size > width || size > height)
-        return out;
+GLIMMERIX_TARGET_AVX2 void levelRowAvx2(const QRgb *line, int count, int8_t *target)
+{
+    levelRow<simd::d4>(line, count, target);
+}
+
+void levelRowBaseline(const QRgb *line, int count, int8_t *target)
+{
+    levelRow<simd::d2>(line, count, target);
+}
+
+// Everything the filter reads, shared read-only by all threads.
+struct Source {
+    int width = 0;
+    int height = 0;
+    std::vector<const QRgb *> inRows;
+    std::vector<QRgb *> outRows;
+    // levelOf() of every pixel, row by row; each row has maxLanes bytes of
+    // slack so that a full vector can be loaded at any interior column.
+    int stride = 0;
+    std::vector<int8_t> levels;
+
+    const int8_t *level(int x, int y) const { return levels.data() + static_cast<size_t>(y) * stride + x; }
+};
+
+void fillLevels(Source &source)
+{
+    source.stride = source.width + maxLanes;
+    source.levels.assign(static_cast<size_t>(source.height) * source.stride, 0);
+    void (*levelRowOf)(const QRgb *, int, int8_t *) =
+        simd::level() == simd::Level::Baseline ? levelRowBaseline : levelRowAvx2;
+    parallelFor(source.height, 16, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
+            levelRowOf(source.inRows[y], source.width, source.levels.data() + static_cast<size_t>(y) * source.stride);
+    });
+}
+
+// The kernel's vectors: one byte lane per window.
+typedef int8_t Lanes16 __attribute__((vector_size(16)));
+typedef int8_t Lanes32 __attribute__((vector_size(32)));
+
+// Output rows begin..end-1 (inside the interior) of the filter with an odd
+// window size; see the top of the file.
+template <int Size, class Lanes>
+GLIMMERIX_ALWAYS_INLINE void selectRows(const Source &source, int begin, int end)
+{
+    constexpr int lanes = sizeof(Lanes);
+    constexpr int ost = (Size - 1) / 2;
+    constexpr int places = Size * Size;
+    constexpr int middle = (places - 1) / 2;
+    static_assert(places <= 127, "places must fit in a signed byte");
+
+    Lanes entry[places]; // the brightness at each place (as the steps go)
+    Lanes taken[middle + 1]; // step k: the place its candidate came from
+    Lanes number[places]; // number[p]: p in every lane
+    for (int p = 0; p < places; ++p)
+        number[p] = Lanes{} + static_cast<int8_t>(p);
+    for (int y = begin; y < end; ++y) {
+        QRgb *target = source.outRows[y];
+        for (int x0 = ost; x0 < source.width - ost; x0 += lanes) {
+            for (int k = 0; k < Size; ++k)
+                for (int l = 0; l < Size; ++l)
+                    std::memcpy(&entry[k * Size + l], source.level(x0 + k - ost, y + l - ost), sizeof(Lanes));
+
+            // The old entry of place k - 1, and where the exchange of step k - 1
+            // put it (-1 before the first step).
+            Lanes displaced = Lanes{};
+            Lanes displacedTo = Lanes{} - 1;
+            for (int k = 0; k <= middle; ++k) {
+                const Lanes current = displacedTo == number[k] ? displaced : entry[k];
+                Lanes least = current;
+                Lanes at = number[k];
+                // A few vector operations per place: unrolled, the loop's own
+                // counting no longer holds them up.
+#pragma GCC unroll 4
+                for (int l = k + 1; l < places; ++l) {
+                    const Lanes e = displacedTo == number[l] ? displaced : entry[l];
+                    entry[l] = e;
+                    at = e < least ? number[l] : at;
+                    least = least > e ? e : least; // the minimum
+                }
+                taken[k] = at;
+                displaced = current;
+                displacedTo = at;
+            }
+
+            Lanes origin = taken[middle];
+            for (int j = middle - 1; j >= 0; --j)
+                origin = taken[j] == origin ? number[j] : origin;
+
+            int8_t chosen[lanes];
+            std::memcpy(chosen, &origin, sizeof chosen);
+            const int count = std::min(lanes, source.width - ost - x0);
+            for (int j = 0; j < count; ++j) {
+                const int dx = chosen[j] / Size - ost;
+                const int dy = chosen[j] % Size - ost;
+                target[x0 + j] = source.inRows[y + dy][x0 + j + dx] | 0xff000000u;
+            }
+        }
+    }
+}
+
+// One function per instruction set (see simd.h); AVX-512 processors take the
+// AVX2 one.
+template <int Size>
+GLIMMERIX_TARGET_AVX2 void selectRowsAvx2(const Source &source, int begin, int end)
+{
+    selectRows<Size, Lanes32>(source, begin, end);
+}
+
+template <int Size>
+void selectRowsBaseline(const Source &source, int begin, int end)
+{
+    selectRows<Size, Lanes16>(source, begin, end);
+}
+
+template <int Size>
+void selectRowsOf(const Source &source, int begin, int end)
+{
+    if (simd::level() == simd::Level::Baseline)
+        selectRowsBaseline<Size>(source, begin, end);
+    else
+        selectRowsAvx2<Size>(source, begin, end);
+}
+
+// Any odd size, one window at a time: the selection sort itself, stopped at
+// the middle place.
+void sortRows(const Source &source, int size, int begin, int end)
+{
     const int ost = (size - 1) / 2;
     const int places = size * size;
     const int middle = (places - 1) / 2;
-
-    // The brightness of every pixel, computed once.
-    std::vector<int> bright(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const QRgb *line = in.row(y);
-        int *b = bright.data() + static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; ++x)
-            b[x] = brightness(line[x]);
-    }
-
-    // One entry per place: its brightness and the place its pixel was gathered
-    // into, (ost + dx) * size + (ost + dy). Entries move together.
     std::vector<int> key(places);
     std::vector<int> origin(places);
-    for (int y = ost; y < height - ost; ++y) {
-        QRgb *target = writableRow(out, y);
-        for (int x = ost; x < width - ost; ++x) {
+    for (int y = begin; y < end; ++y) {
+        for (int x = ost; x < source.width - ost; ++x) {
             int place = 0;
             for (int k = -ost; k <= ost; ++k) {
-                const int *column = bright.data() + static_cast<size_t>(y - ost) * width + (x + k);
-                for (int l = 0; l < size; ++l, ++place) {
-                    key[place] = column[static_cast<size_t>(l) * width];
+                for (int l = -ost; l <= ost; ++l, ++place) {
+                    key[place] = *source.level(x + k, y + l);
                     origin[place] = place;
                 }
             }
-            // Selection sort, stopped once the middle place is filled: the least
-            // brightness from place k on (the lowest such place on ties) is
-            // exchanged with the entry at place k.
             for (int k = 0; k <= middle; ++k) {
-                int candidate = key[k];
-                int candidateOrigin = origin[k];
                 int n = k;
                 for (int l = k + 1; l < places; ++l) {
-                    if (key[l] < candidate) {
-                        candidate = key[l];
-                        candidateOrigin = origin[l];
+                    if (key[l] < key[n])
                         n = l;
-                    }
                 }
-                key[n] = key[k];
-                origin[n] = origin[k];
-                key[k] = candidate;
-                origin[k] = candidateOrigin;
+                std::swap(key[n], key[k]);
+                std::swap(origin[n], origin[k]);
             }
             const int chosen = origin[middle];
-            const int dx = chosen / size - ost;
-            const int dy = chosen % size - ost;
-            target[x] = in.at(x + dx, y + dy) | 0xff000000u;
+            source.outRows[y][x] = source.inRows[y + chosen % size - ost][x + chosen / size - ost] | 0xff000000u;
         }
     }
+}
+
+void filterRows(const Source &source, int size, int begin, int end)
+{
+    const int ost = (size - 1) / 2;
+    begin = std::max(begin, ost);
+    end = std::min(end, source.height - ost);
+    if (begin >= end)
+        return;
+    switch (size) {
+    case 3: selectRowsOf<3>(source, begin, end); return;
+    case 5: selectRowsOf<5>(source, begin, end); return;
+    case 7: selectRowsOf<7>(source, begin, end); return;
+    case 9: selectRowsOf<9>(source, begin, end); return;
+    default: break;
+    }
+    sortRows(source, size, begin, end);
+}
+
+} // namespace
+
+QImage median(const QImage &image, int requestedSize)
+{
+    const PixelRows in(image);
+    Source source;
+    source.width = in.width();
+    source.height = in.height();
+    QImage out = newRgb32(source.width, source.height);
+    if (out.isNull())
+        return out;
+    source.inRows.resize(source.height);
+    source.outRows.resize(source.height);
+    for (int y = 0; y < source.height; ++y) {
+        source.inRows[y] = in.row(y);
+        source.outRows[y] = writableRow(out, y);
+    }
+
+    const int size = medianWindowSize(requestedSize);
+    const bool filters = size >= 3 && size <= source.width && size <= source.height;
+    const int ost = filters ? (size - 1) / 2 : 0;
+    if (filters)
+        fillLevels(source);
+
+    parallelFor(source.height, 8, [&](int begin, int end) {
+        // The border strip (or the whole of an image smaller than the window)
+        // keeps its unfiltered words.
+        for (int y = begin; y < end; ++y) {
+            const QRgb *line = source.inRows[y];
+            QRgb *target = source.outRows[y];
+            const bool inside = filters && y >= ost && y < source.height - ost;
+            const int gapBegin = inside ? ost : source.width;
+            const int gapEnd = inside ? source.width - ost : source.width;
+            for (int x = 0; x < gapBegin; ++x)
+                target[x] = line[x] | 0xff000000u;
+            for (int x = gapEnd; x < source.width; ++x)
+                target[x] = line[x] | 0xff000000u;
+        }
+        if (filters)
+            filterRows(source, size, begin, end);
+    });
     return out;
 }
 

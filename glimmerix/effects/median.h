@@ -13,7 +13,8 @@ int medianWindowSize(int requestedSize);
 // image takes the whole word of the window pixel that the selection sort of the
 // window's brightnesses (places running down each column, columns left to right)
 // puts in the middle place. The border strip and images smaller than the window
-// keep their unfiltered pixels. Result: RGB32, alpha 255.
+// keep their unfiltered pixels. Result: RGB32, alpha 255. Runs on threadCount()
+// threads; the result is the same for every thread count and instruction set.
 QImage median(const QImage &source, int requestedSize);
 
 } // namespace effects
