@@ -13,45 +13,11 @@
 
 namespace {
 
-QImage opaqueCopy(const QImage &image)
-{
-    QImage copy(image.size(), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            copy.setPixel(x, y, image.pixel(x, y));
-    return copy;
-}
-
-bool storedOpaqueRgb32(const QImage &image)
-{
-    if (image.format() != QImage::Format_RGB32)
-        return false;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(row[x]) != 255)
-                return false;
-    }
-    return true;
-}
+using testimages::opaqueCopy;
+using testimages::storedOpaqueRgb32;
+using testimages::patchImage;
 
 constexpr int intMax = std::numeric_limits<int>::max();
-
-// Flat patches of random colours (random alpha): neighbours are often equal, so the
-// exact blend is a whole number and the rounding of each product decides the
-// truncation. Noise alone almost never shows a change in the order of operations.
-QImage patchImage(int width, int height, quint32 seed)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    QRandomGenerator random(seed);
-    QRgb colours[64];
-    for (QRgb &colour : colours)
-        colour = random.generate();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colours[((y / 2) * 8 + x / 3) % 64]);
-    return image;
-}
 
 } // namespace
 

@@ -15,53 +15,12 @@
 
 namespace {
 
-QImage opaqueCopy(const QImage &image)
-{
-    QImage copy(image.size(), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            copy.setPixel(x, y, image.pixel(x, y));
-    return copy;
-}
-
-bool storedOpaqueRgb32(const QImage &image)
-{
-    if (image.format() != QImage::Format_RGB32)
-        return false;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(row[x]) != 255)
-                return false;
-    }
-    return true;
-}
-
-// Each channel equal, or one lower (a position a hair off the grid, truncated).
-bool equalOrOneLower(QRgb actual, QRgb expected)
-{
-    const auto close = [](int a, int e) { return a == e || a == e - 1; };
-    return close(qRed(actual), qRed(expected)) && close(qGreen(actual), qGreen(expected))
-        && close(qBlue(actual), qBlue(expected));
-}
+using testimages::opaqueCopy;
+using testimages::storedOpaqueRgb32;
+using testimages::equalOrOneLower;
+using testimages::patchImage;
 
 const QRgb black = qRgb(0, 0, 0);
-
-// Flat patches of random colours (random alpha): neighbours are often equal, so the
-// exact blend is a whole number and the rounding of each product decides the
-// truncation. Noise alone almost never shows a change in the order of operations.
-QImage patchImage(int width, int height, quint32 seed)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    QRandomGenerator random(seed);
-    QRgb colours[64];
-    for (QRgb &colour : colours)
-        colour = random.generate();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colours[((y / 2) * 8 + x / 3) % 64]);
-    return image;
-}
 
 } // namespace
 
