@@ -34,7 +34,9 @@
 #include <QVBoxLayout>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
+#include <new>
 #include <limits>
 
 namespace {
@@ -48,6 +50,12 @@ constexpr int widestOpenedImage = 768;
 // The image reader refuses to decode more than this many megabytes (a 48-megapixel
 // photo at 32 bits needs about 200).
 constexpr int readerAllocationLimitMiB = 1024;
+
+// The image label asks the window for room for the whole image, but never for
+// more than this many pixels either way: a window much larger cannot be shown
+// (X11 ends at 32767), and its backing store alone would take gigabytes for an
+// image that a few hundred bytes of file can claim.
+constexpr int largestLabelSide = 16384;
 
 // Shows the wait cursor while it lives: around work long enough to notice,
 // never around a dialog.
@@ -98,7 +106,16 @@ bool loadPixmap(QPixmap &pixmap, const QString &fileName)
 {
     WaitCursor wait;
     // Only a regular file: a named pipe or a device may never end, and reading it would hang.
-    return QFileInfo(fileName).isFile() && pixmap.load(fileName);
+    if (!QFileInfo(fileName).isFile())
+        return false;
+    try {
+        return pixmap.load(fileName);
+    } catch (const std::bad_alloc &) {
+        // Some readers allocate whatever length the file claims; where that
+        // fails, the file is as unreadable as any other bad file.
+        pixmap = QPixmap();
+        return false;
+    }
 }
 
 QDoubleSpinBox *newDoubleSpinBox(double minimum, double maximum, const QString &suffix = QString())
@@ -434,7 +451,7 @@ void MainWindow::openIm()
     labelIm->setPixmap(*image);
     curFile = fileName;
     curImage = new QImage(image->toImage());
-    labelIm->setMinimumSize(curImage->width(), curImage->height());
+    fitLabelToImage();
 
     if (image->width() > widestOpenedImage) {
         inputzoo(76800.0 / image->width());
@@ -573,7 +590,8 @@ void MainWindow::showWorkingImage()
 
 void MainWindow::fitLabelToImage()
 {
-    labelIm->setMinimumSize(curImage->width(), curImage->height());
+    labelIm->setMinimumSize(std::min(curImage->width(), largestLabelSide),
+                            std::min(curImage->height(), largestLabelSide));
 }
 
 void MainWindow::finishEffect(const QString &status)

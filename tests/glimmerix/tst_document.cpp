@@ -221,6 +221,9 @@ private slots:
         QCOMPARE(driver->seen.size(), 2);
         QCOMPARE(driver->seen[1].text, QString("Damn! Image is too big or too small to Zoom!"));
         QCOMPARE(workingImage().size(), QSize(76801, 2));
+        // The window makes room for at most 16384 pixels of it, not 76801.
+        QCOMPARE(probe->labelIm()->minimumSize(), QSize(16384, 2));
+        QVERIFY(probe->labelIm()->window()->minimumSizeHint().width() < 16384 + 100);
         QVERIFY(!probe->isModified());
         QCOMPARE(probe->status(), QString("Image was Opened"));
     }
