@@ -102,20 +102,6 @@ GLIMMERIX_ALWAYS_INLINE void planarise(const QRgb *words, int length, int x0, in
         red[idx] = green[idx] = blue[idx] = 0;
 }
 
-// Stores the first `count` lanes (all when count >= the lane count).
-template <class I> GLIMMERIX_ALWAYS_INLINE void storeWords(QRgb *out, I words, int count)
-{
-    constexpr int L = int(sizeof(I) / sizeof(int));
-    if (count >= L) {
-        simd::store(out, words);
-    } else {
-        int lanes[L];
-        simd::store(lanes, words);
-        for (int i = 0; i < count; ++i)
-            out[i] = QRgb(lanes[i]);
-    }
-}
-
 // Blocks of three vectors per channel: nine independent sums keep both adders
 // busy while each sum waits for its previous addition.
 constexpr int vectorsPerBlock = 3;
@@ -206,7 +192,7 @@ GLIMMERIX_ALWAYS_INLINE void rowsKernel(const Pass &p, int begin, int end, doubl
                     const V s = simd::load<V>(p.sums + j + v * L);
                     const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
                                                   simd::channelOf(b[v] / s));
-                    storeWords(out + j + v * L, words, j1 - j - v * L);
+                    simd::storeWords(out + j + v * L, words, j1 - j - v * L);
                 }
             }
         }
@@ -257,7 +243,7 @@ GLIMMERIX_ALWAYS_INLINE void columnsKernel(const Pass &p, int begin, int end, do
                 for (int v = 0; v < K; ++v) {
                     const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
                                                   simd::channelOf(b[v] / s));
-                    storeWords(out + o + v * L, words, c1 - c0 - o - v * L);
+                    simd::storeWords(out + o + v * L, words, c1 - c0 - o - v * L);
                 }
             }
         }

@@ -1,5 +1,6 @@
 #include "resample.h"
 
+#include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
@@ -20,28 +21,22 @@ int resampledSide(int side, int percent)
                                                      : int(scaled);
 }
 
-// Where one destination column (row) d samples the source along that axis: the
-// two neighbours and the fraction toward the second.
-struct AxisSample
+// The positions along one axis, as the two neighbours and the fraction toward the
+// second: d / ((resultSize-1) / (sourceSize-1)), truncated, the truncated index
+// clamped so that both neighbours lie in the source (the last column gets
+// sourceSize-2 with fraction 1). A source of one pixel is sampled at that pixel; a
+// result of one pixel from a wider source at position 0 (the formula's 0/0). Every
+// division that can give NaN or infinity is left out, so no such value reaches a
+// cast. Every position is inside.
+std::vector<AxisNeighbours> axisSamples(int sourceSize, int resultSize)
 {
-    int lower;
-    int upper;
-    double fraction;
-};
-
-// The positions along one axis: d / ((resultSize-1) / (sourceSize-1)), truncated,
-// the truncated index clamped so that both neighbours lie in the source (the last
-// column gets sourceSize-2 with fraction 1). A source of one pixel is sampled at
-// that pixel; a result of one pixel from a wider source at position 0 (the
-// formula's 0/0). Every division that can give NaN or infinity is left out, so no
-// such value reaches a cast.
-std::vector<AxisSample> axisSamples(int sourceSize, int resultSize)
-{
-    std::vector<AxisSample> samples(size_t(resultSize), AxisSample{0, 0, 0.0});
+    AxisNeighbours first;
+    first.inside = true;
+    std::vector<AxisNeighbours> samples(size_t(resultSize), first);
     if (sourceSize == 1)
         return samples;
     if (resultSize == 1) {
-        samples[0] = AxisSample{0, 1, 0.0};
+        samples[0].upper = 1;
         return samples;
     }
     const double ratio = double(resultSize - 1) / (sourceSize - 1);
@@ -53,7 +48,10 @@ std::vector<AxisSample> axisSamples(int sourceSize, int resultSize)
             index = 0;
         else if (index >= sourceSize - 1)
             index = sourceSize - 2;
-        samples[size_t(d)] = AxisSample{index, index + 1, position - index};
+        AxisNeighbours &sample = samples[size_t(d)];
+        sample.lower = index;
+        sample.upper = index + 1;
+        sample.fraction = position - index;
     }
     return samples;
 }
@@ -84,38 +82,20 @@ QImage resample(const QImage &source, int percent)
     if (result.isNull())
         return result;
 
-    const std::vector<AxisSample> columns = axisSamples(source.width(), size.width());
-    const std::vector<AxisSample> rowSamples = axisSamples(source.height(), size.height());
+    const std::vector<AxisNeighbours> columns = axisSamples(source.width(), size.width());
+    const std::vector<AxisNeighbours> rowSamples = axisSamples(source.height(), size.height());
 
-    // Rows in parallel: every output pixel is computed alone, in the same way.
+    // Rows in parallel: every output pixel is computed alone, in the same way. The
+    // fractions lie in [0, 1] up to rounding, so every channel's sum stays within
+    // (-1, 256), where truncation and the blend's limits to 0..255 agree.
     uchar *bits = result.bits();
     const qsizetype stride = result.bytesPerLine();
     parallelFor(size.height(), 16, [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
-            const AxisSample &along = rowSamples[size_t(i)];
-            const QRgb *rowHd = rows.row(along.lower);
-            const QRgb *rowHd1 = rows.row(along.upper);
-            const double hdr = along.fraction;
-            const double oneMinusHdr = 1 - hdr;
-            QRgb *out = reinterpret_cast<QRgb *>(bits + i * stride);
-            for (int j = 0; j < size.width(); ++j) {
-                const AxisSample &across = columns[size_t(j)];
-                const double wdr = across.fraction;
-                const double oneMinusWdr = 1 - wdr;
-                const QRgb p00 = rowHd[across.lower];  // c(wd, hd)
-                const QRgb p01 = rowHd1[across.lower]; // c(wd, hd+1)
-                const QRgb p11 = rowHd1[across.upper]; // c(wd+1, hd+1)
-                const QRgb p10 = rowHd[across.upper];  // c(wd+1, hd)
-                // (c * w1) * w2, the terms added left to right; the fractions lie in
-                // [0, 1] up to rounding, so the sum stays within (-1, 256).
-                const auto blend = [&](int c00, int c01, int c11, int c10) {
-                    return int(c00 * oneMinusWdr * oneMinusHdr + c01 * oneMinusWdr * hdr
-                               + c11 * wdr * hdr + c10 * wdr * oneMinusHdr);
-                };
-                out[j] = qRgb(blend(qRed(p00), qRed(p01), qRed(p11), qRed(p10)),
-                              blend(qGreen(p00), qGreen(p01), qGreen(p11), qGreen(p10)),
-                              blend(qBlue(p00), qBlue(p01), qBlue(p11), qBlue(p10)));
-            }
+            const AxisNeighbours &along = rowSamples[size_t(i)];
+            blendSeparableRow(rows.row(along.lower), rows.row(along.upper), columns.data(), size.width(),
+                              along.fraction, WeightOrder::Resample,
+                              reinterpret_cast<QRgb *>(bits + i * stride));
         }
     });
     return result;

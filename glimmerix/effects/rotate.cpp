@@ -1,6 +1,7 @@
 #include "rotate.h"
 
 #include "fourneighbour.h"
+#include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
@@ -41,16 +42,17 @@ QImage rotateAboutCentre(const QImage &source, double requestedDegrees, double a
     uchar *bits = result.bits();
     const qsizetype stride = result.bytesPerLine();
     parallelFor(height, 16, [&](int begin, int end) {
+        std::vector<double> xtemp(static_cast<size_t>(width));
+        std::vector<double> ytemp(static_cast<size_t>(width));
         for (int j = begin; j < end; ++j) {
             const int dy = croty - j;
             const double dySin = dy * rSin;
             const double dyCos = dy * rCos;
-            QRgb *out = reinterpret_cast<QRgb *>(bits + j * stride);
             for (int i = 0; i < width; ++i) {
-                const double xtemp = dxCos[size_t(i)] - dySin + crotx;
-                const double ytemp = crotyMinusDxSin[size_t(i)] - dyCos;
-                out[i] = fourNeighbourSample(rows, xtemp, ytemp);
+                xtemp[size_t(i)] = dxCos[size_t(i)] - dySin + crotx;
+                ytemp[size_t(i)] = crotyMinusDxSin[size_t(i)] - dyCos;
             }
+            sampleRow(rows, xtemp.data(), ytemp.data(), width, reinterpret_cast<QRgb *>(bits + j * stride));
         }
     });
     writableRow(result, croty)[crotx] = 0xff000000u | rows.at(crotx, croty);

@@ -106,6 +106,20 @@ GLIMMERIX_ALWAYS_INLINE void unpackRgb(const quint32 *words, V &r, V &g, V &b)
     b = __builtin_convertvector(w & mask, V);
 }
 
+// Stores the first `count` words of a vector (all of them when count >= its lanes).
+template <class I> GLIMMERIX_ALWAYS_INLINE void storeWords(quint32 *out, I words, int count)
+{
+    constexpr int L = int(sizeof(I) / sizeof(int));
+    if (count >= L) {
+        store(out, words);
+    } else {
+        int lanes[L];
+        store(lanes, words);
+        for (int i = 0; i < count; ++i)
+            out[i] = quint32(lanes[i]);
+    }
+}
+
 #pragma GCC diagnostic pop
 
 } // namespace effects::simd

@@ -2,6 +2,7 @@
 
 #include "fourneighbour.h"
 #include "fourneighbouraxes.h"
+#include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
@@ -50,12 +51,8 @@ QImage waves(const QImage &source, double waveLength, double amplitude)
                 std::fill(out, out + width, qRgb(0, 0, 0));
                 continue;
             }
-            const QRgb *upper = rows.row(row.lower);
-            const QRgb *lower = rows.row(row.upper);
-            for (int x = 0; x < width; ++x) {
-                const AxisNeighbours &column = columns[size_t(x)];
-                out[x] = column.inside ? blendFour(upper, lower, column, row.fraction) : qRgb(0, 0, 0);
-            }
+            blendSeparableRow(rows.row(row.lower), rows.row(row.upper), columns.data(), width,
+                              row.fraction, WeightOrder::FourNeighbour, out);
         }
     });
     return result;

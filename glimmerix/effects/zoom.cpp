@@ -2,6 +2,7 @@
 
 #include "fourneighbour.h"
 #include "fourneighbouraxes.h"
+#include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
@@ -68,12 +69,8 @@ QImage zoomAboutCentre(const QImage &source, double requestedPercent, double app
                 std::fill(out, out + width, qRgb(0, 0, 0));
                 continue;
             }
-            const QRgb *upper = rows.row(y.lower);
-            const QRgb *lower = rows.row(y.upper);
-            for (int i = 0; i < width; ++i) {
-                const AxisNeighbours &x = columns[size_t(i)];
-                out[i] = x.inside ? blendFour(upper, lower, x, y.fraction) : qRgb(0, 0, 0);
-            }
+            blendSeparableRow(rows.row(y.lower), rows.row(y.upper), columns.data(), width, y.fraction,
+                              WeightOrder::FourNeighbour, out);
         }
     });
     // The centre pixel is copied, whatever the factor (even one that makes its own

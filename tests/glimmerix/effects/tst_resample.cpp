@@ -1,8 +1,8 @@
 // Resampling to a new size: sizes, refusals, the end columns and rows, thin
 // sources and results, and the library against the plain pixel()/setPixel() form.
 
-#include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "resample.h"
 #include "testimages.h"
 
@@ -40,8 +40,8 @@ private slots:
     void thinResult();
     void matchesReference_data();
     void matchesReference();
-    void sameUnderEveryThreadCount_data();
-    void sameUnderEveryThreadCount();
+    void sameUnderEveryThreadCountAndLevel_data();
+    void sameUnderEveryThreadCountAndLevel();
     void cleanup();
 };
 
@@ -270,7 +270,7 @@ void TestResample::matchesReference()
     COMPARE_IMAGES(result, expected);
 }
 
-void TestResample::sameUnderEveryThreadCount_data()
+void TestResample::sameUnderEveryThreadCountAndLevel_data()
 {
     // Rows are computed in parallel: the result must not depend on how many threads
     // share them. Sizes across several bands, single rows and columns.
@@ -287,22 +287,19 @@ void TestResample::sameUnderEveryThreadCount_data()
     }
 }
 
-void TestResample::sameUnderEveryThreadCount()
+void TestResample::sameUnderEveryThreadCountAndLevel()
 {
     QFETCH(QImage, source);
     QFETCH(int, percent);
     const QImage expected = reference::resample(source, percent);
-    for (int threads : {1, 2, 4}) {
-        effects::setThreadCount(threads);
-        const QString difference = testimages::firstDifference(effects::resample(source, percent), expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
-    }
+    const QString difference =
+        testruns::firstDifferenceUnderEveryRun([&] { return effects::resample(source, percent); }, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestResample::cleanup()
 {
-    effects::setThreadCount(0);
+    testruns::restoreDefaults();
 }
 
 QTEST_APPLESS_MAIN(TestResample)

@@ -1,8 +1,8 @@
 // Rotation about the centre pixel: quarter turns worked by hand, and the library
 // against the plain pixel()/setPixel() form on random images.
 
-#include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "rotate.h"
 #include "testimages.h"
 
@@ -41,8 +41,8 @@ private slots:
     void degenerateAngles();
     void matchesReference_data();
     void matchesReference();
-    void sameUnderEveryThreadCount_data();
-    void sameUnderEveryThreadCount();
+    void sameUnderEveryThreadCountAndLevel_data();
+    void sameUnderEveryThreadCountAndLevel();
     void cleanup();
 };
 
@@ -259,7 +259,7 @@ void TestRotate::matchesReference()
     COMPARE_IMAGES(result, reference::rotateAboutCentre(source, requested, applied));
 }
 
-void TestRotate::sameUnderEveryThreadCount_data()
+void TestRotate::sameUnderEveryThreadCountAndLevel_data()
 {
     // Rows are computed in parallel: the result must not depend on how many threads
     // share them. Sizes across several bands, single rows and columns.
@@ -278,23 +278,20 @@ void TestRotate::sameUnderEveryThreadCount_data()
     }
 }
 
-void TestRotate::sameUnderEveryThreadCount()
+void TestRotate::sameUnderEveryThreadCountAndLevel()
 {
     QFETCH(QImage, source);
     QFETCH(double, a);
     QFETCH(double, b);
     const QImage expected = reference::rotateAboutCentre(source, a, b);
-    for (int threads : {1, 2, 4}) {
-        effects::setThreadCount(threads);
-        const QString difference = testimages::firstDifference(effects::rotateAboutCentre(source, a, b), expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
-    }
+    const QString difference =
+        testruns::firstDifferenceUnderEveryRun([&] { return effects::rotateAboutCentre(source, a, b); }, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestRotate::cleanup()
 {
-    effects::setThreadCount(0);
+    testruns::restoreDefaults();
 }
 
 QTEST_APPLESS_MAIN(TestRotate)

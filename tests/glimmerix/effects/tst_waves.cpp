@@ -1,8 +1,8 @@
 // Waves: the worked one-row cases, the two degenerate parameters, and the library
 // against the plain pixel()/setPixel() form on random images.
 
-#include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "testimages.h"
 #include "waves.h"
 
@@ -44,8 +44,8 @@ private slots:
     void zeroWaveLengthIsBlack();
     void matchesReference_data();
     void matchesReference();
-    void sameUnderEveryThreadCount_data();
-    void sameUnderEveryThreadCount();
+    void sameUnderEveryThreadCountAndLevel_data();
+    void sameUnderEveryThreadCountAndLevel();
     void cleanup();
 };
 
@@ -159,7 +159,7 @@ void TestWaves::matchesReference()
     COMPARE_IMAGES(result, reference::waves(source, waveLength, amplitude));
 }
 
-void TestWaves::sameUnderEveryThreadCount_data()
+void TestWaves::sameUnderEveryThreadCountAndLevel_data()
 {
     // Rows are computed in parallel: the result must not depend on how many threads
     // share them. Sizes across several bands, single rows and columns.
@@ -178,23 +178,20 @@ void TestWaves::sameUnderEveryThreadCount_data()
     }
 }
 
-void TestWaves::sameUnderEveryThreadCount()
+void TestWaves::sameUnderEveryThreadCountAndLevel()
 {
     QFETCH(QImage, source);
     QFETCH(double, a);
     QFETCH(double, b);
     const QImage expected = reference::waves(source, a, b);
-    for (int threads : {1, 2, 4}) {
-        effects::setThreadCount(threads);
-        const QString difference = testimages::firstDifference(effects::waves(source, a, b), expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
-    }
+    const QString difference =
+        testruns::firstDifferenceUnderEveryRun([&] { return effects::waves(source, a, b); }, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestWaves::cleanup()
 {
-    effects::setThreadCount(0);
+    testruns::restoreDefaults();
 }
 
 QTEST_APPLESS_MAIN(TestWaves)

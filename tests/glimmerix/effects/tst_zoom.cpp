@@ -1,8 +1,8 @@
 // Zoom about the centre: the library against hand-worked cases and against the
 // plain pixel()/setPixel() form on random images.
 
-#include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "testimages.h"
 #include "zoom.h"
 
@@ -42,8 +42,8 @@ private slots:
     void storedAlphaBecomesOpaque();
     void matchesReference_data();
     void matchesReference();
-    void sameUnderEveryThreadCount_data();
-    void sameUnderEveryThreadCount();
+    void sameUnderEveryThreadCountAndLevel_data();
+    void sameUnderEveryThreadCountAndLevel();
     void cleanup();
 };
 
@@ -284,7 +284,7 @@ void TestZoom::matchesReference()
     COMPARE_IMAGES(result, reference::zoomAboutCentre(source, requested, applied));
 }
 
-void TestZoom::sameUnderEveryThreadCount_data()
+void TestZoom::sameUnderEveryThreadCountAndLevel_data()
 {
     // Rows are computed in parallel: the result must not depend on how many threads
     // share them. Sizes across several bands, single rows and columns.
@@ -303,23 +303,20 @@ void TestZoom::sameUnderEveryThreadCount_data()
     }
 }
 
-void TestZoom::sameUnderEveryThreadCount()
+void TestZoom::sameUnderEveryThreadCountAndLevel()
 {
     QFETCH(QImage, source);
     QFETCH(double, a);
     QFETCH(double, b);
     const QImage expected = reference::zoomAboutCentre(source, a, b);
-    for (int threads : {1, 2, 4}) {
-        effects::setThreadCount(threads);
-        const QString difference = testimages::firstDifference(effects::zoomAboutCentre(source, a, b), expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads: %2").arg(threads).arg(difference)));
-    }
+    const QString difference =
+        testruns::firstDifferenceUnderEveryRun([&] { return effects::zoomAboutCentre(source, a, b); }, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestZoom::cleanup()
 {
-    effects::setThreadCount(0);
+    testruns::restoreDefaults();
 }
 
 QTEST_APPLESS_MAIN(TestZoom)
