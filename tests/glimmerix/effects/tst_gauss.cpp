@@ -1,6 +1,7 @@
 #include "gauss.h"
 #include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "simd.h"
 #include "testimages.h"
 
@@ -49,16 +50,6 @@ bool opaqueWords(const QImage &image)
     return true;
 }
 
-// The thread counts and kernel levels a differential check runs under.
-struct RunConfig
-{
-    int threads;
-    effects::simd::Level level;
-};
-const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
-                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
-                                {4, effects::simd::Level::Baseline}};
-
 QImage transposed(const QImage &image)
 {
     QImage out(image.height(), image.width(), QImage::Format_RGB32);
@@ -102,8 +93,7 @@ private slots:
 
 void TestGauss::cleanup()
 {
-    effects::setThreadCount(0);
-    effects::simd::limitLevel(effects::simd::Level::Avx512);
+    testruns::restoreDefaults();
 }
 
 void TestGauss::halfWidth_data()
@@ -415,14 +405,12 @@ void TestGauss::sameUnderEveryThreadCount()
     QFETCH(QImage, source);
     QFETCH(double, sigma);
     const QImage expected = reference::gaussBlur(source, sigma);
-    for (const RunConfig config : runConfigs) {
-        effects::setThreadCount(config.threads);
-        effects::simd::limitLevel(config.level);
+    for (const testruns::RunConfig &config : testruns::runConfigs) {
+        testruns::use(config);
         const QImage result = effects::gaussBlur(source, sigma);
         const QString difference = testimages::firstDifference(result, expected);
         if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
-                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+            QFAIL(qPrintable(config.name() + ": " + difference));
         QVERIFY(opaqueWords(result));
     }
 }

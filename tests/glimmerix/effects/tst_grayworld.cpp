@@ -1,6 +1,7 @@
 #include "grayworld.h"
 #include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "simd.h"
 #include "testimages.h"
 
@@ -36,15 +37,6 @@ bool opaqueWords(const QImage &image)
     return true;
 }
 
-struct RunConfig
-{
-    int threads;
-    effects::simd::Level level;
-};
-const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
-                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
-                                {4, effects::simd::Level::Baseline}};
-
 // A random image whose channels stay within low..high, in one of the formats.
 QImage rangedImage(int width, int height, int low, int high, quint32 seed)
 {
@@ -77,8 +69,7 @@ private slots:
 
 void TestGrayWorld::cleanup()
 {
-    effects::setThreadCount(0);
-    effects::simd::limitLevel(effects::simd::Level::Avx512);
+    testruns::restoreDefaults();
 }
 
 void TestGrayWorld::balance_data()
@@ -198,14 +189,12 @@ void TestGrayWorld::sameUnderEveryThreadCount()
 {
     QFETCH(QImage, source);
     const QImage expected = reference::grayWorld(source);
-    for (const RunConfig config : runConfigs) {
-        effects::setThreadCount(config.threads);
-        effects::simd::limitLevel(config.level);
+    for (const testruns::RunConfig &config : testruns::runConfigs) {
+        testruns::use(config);
         const QImage result = effects::grayWorld(source);
         const QString difference = testimages::firstDifference(result, expected);
         if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
-                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+            QFAIL(qPrintable(config.name() + ": " + difference));
         QVERIFY(opaqueWords(result));
     }
 }

@@ -2,6 +2,7 @@
 #include "median.h"
 #include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "simd.h"
 #include "testimages.h"
 
@@ -79,37 +80,8 @@ QImage tieRichImage(int width, int height, quint32 seed)
     return paletteImage(width, height, palette, seed);
 }
 
-// Thread counts and instruction sets the filter runs under (Avx512 lifts the
-// limit: the widest kernel the processor has).
-struct RunConfig
-{
-    int threads;
-    effects::simd::Level level;
-};
-const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
-                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
-                                {2, effects::simd::Level::Baseline}, {4, effects::simd::Level::Baseline}};
-
 // The window sizes, including the even ones that are lowered.
 const int allSizes[] = {3, 4, 5, 6, 7, 8, 9};
-
-// Fails the test at the first configuration whose result differs from the
-// reference. The results are kept, so that no run gets the pixels of an
-// earlier one back from the allocator (a pixel left unwritten must show).
-void compareUnderEveryConfig(const QImage &source, int size)
-{
-    const QImage expected = reference::median(source, size);
-    QList<QImage> results;
-    for (const RunConfig config : runConfigs) {
-        effects::setThreadCount(config.threads);
-        effects::simd::limitLevel(config.level);
-        results.append(effects::median(source, size));
-        const QString difference = testimages::firstDifference(results.last(), expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
-                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
-    }
-}
 
 } // namespace
 
@@ -145,8 +117,7 @@ private slots:
 
 void TestMedian::cleanup()
 {
-    effects::setThreadCount(0);
-    effects::simd::limitLevel(effects::simd::Level::Avx512);
+    testruns::restoreDefaults();
 }
 
 void TestMedian::windowSize_data()
@@ -416,7 +387,9 @@ void TestMedian::matchesReferenceUnderEveryThreadCount()
 {
     QFETCH(QImage, source);
     QFETCH(int, size);
-    compareUnderEveryConfig(source, size);
+    const QString difference = testruns::firstDifferenceUnderEveryRun(
+        [&] { return effects::median(source, size); }, reference::median(source, size));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 // Palettes of 2..6 colours with colliding brightnesses: nearly every window is
@@ -447,7 +420,9 @@ void TestMedian::tiePalettesMatchReference()
 {
     QFETCH(QImage, source);
     QFETCH(int, size);
-    compareUnderEveryConfig(source, size);
+    const QString difference = testruns::firstDifferenceUnderEveryRun(
+        [&] { return effects::median(source, size); }, reference::median(source, size));
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_APPLESS_MAIN(TestMedian)

@@ -1,6 +1,7 @@
 #include "gauss.h"
 #include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "sharpen.h"
 #include "simd.h"
 #include "testimages.h"
@@ -40,15 +41,6 @@ bool opaqueWords(const QImage &image)
     return true;
 }
 
-struct RunConfig
-{
-    int threads;
-    effects::simd::Level level;
-};
-const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
-                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
-                                {4, effects::simd::Level::Baseline}};
-
 } // namespace
 
 class TestSharpen : public QObject
@@ -75,8 +67,7 @@ private slots:
 
 void TestSharpen::cleanup()
 {
-    effects::setThreadCount(0);
-    effects::simd::limitLevel(effects::simd::Level::Avx512);
+    testruns::restoreDefaults();
 }
 
 void TestSharpen::strengthZeroIsIdentity_data()
@@ -301,15 +292,13 @@ void TestSharpen::sameUnderEveryThreadCount()
     QFETCH(QImage, blurred);
     QFETCH(double, strength);
     const QImage expected = reference::sharpen(original, blurred, strength);
-    for (const RunConfig config : runConfigs) {
-        effects::setThreadCount(config.threads);
-        effects::simd::limitLevel(config.level);
+    for (const testruns::RunConfig &config : testruns::runConfigs) {
+        testruns::use(config);
         const QImage result = effects::sharpen(original, blurred, strength);
         QCOMPARE(result.format(), expected.format());
         const QString difference = testimages::firstDifference(result, expected);
         if (!difference.isEmpty())
-            QFAIL(qPrintable(QString("%1 threads, level %2: %3")
-                                 .arg(config.threads).arg(int(config.level)).arg(difference)));
+            QFAIL(qPrintable(config.name() + ": " + difference));
         if (result.format() == QImage::Format_RGB32)
             QVERIFY(opaqueWords(result));
     }

@@ -1,5 +1,6 @@
 #include "parallel.h"
 #include "reference.h"
+#include "runconfigs.h"
 #include "simd.h"
 #include "stretch.h"
 #include "testimages.h"
@@ -45,15 +46,6 @@ bool opaqueWords(const QImage &image)
     return true;
 }
 
-struct RunConfig
-{
-    int threads;
-    effects::simd::Level level;
-};
-const RunConfig runConfigs[] = {{1, effects::simd::Level::Avx512}, {2, effects::simd::Level::Avx512},
-                                {4, effects::simd::Level::Avx512}, {1, effects::simd::Level::Baseline},
-                                {4, effects::simd::Level::Baseline}};
-
 // A random image whose channels stay within low..high, in one of the formats.
 QImage rangedImage(int width, int height, int low, int high, quint32 seed)
 {
@@ -96,8 +88,7 @@ private slots:
 
 void TestStretch::cleanup()
 {
-    effects::setThreadCount(0);
-    effects::simd::limitLevel(effects::simd::Level::Avx512);
+    testruns::restoreDefaults();
 }
 
 void TestStretch::grayRamp_data()
@@ -341,10 +332,9 @@ void TestStretch::sameUnderEveryThreadCount()
     for (int channels = 0; channels <= 4; ++channels)
         expected[channels] = reference::extension(source, channels);
     const QImage chained = reference::extension(reference::extension(expected[1], 2), 3);
-    for (const RunConfig config : runConfigs) {
-        effects::setThreadCount(config.threads);
-        effects::simd::limitLevel(config.level);
-        const QString where = QString("%1 threads, level %2").arg(config.threads).arg(int(config.level));
+    for (const testruns::RunConfig &config : testruns::runConfigs) {
+        testruns::use(config);
+        const QString where = config.name();
         for (int channels = 0; channels <= 4; ++channels) {
             QImage target;
             effects::extension(source, target, channels);
