@@ -13,6 +13,8 @@
 
 #include <QRgb>
 
+#include <vector>
+
 namespace effects {
 
 // The order of the weights in each of the four terms (c * first) * second.
@@ -26,12 +28,28 @@ enum class WeightOrder {
 // (c00 is the upper row's lower column, c01 the lower row's lower column, c11 the
 // lower row's upper column and c10 the upper row's upper column.)
 
-// One output row of a sampling whose column depends on x alone and whose row on y
-// alone: out[x] blends rows upper and lower at columns[x] with fy = rowFraction;
-// a column that is not inside gives opaque black. Every channel is truncated
-// toward zero and limited to 0..255.
-void blendSeparableRow(const QRgb *upper, const QRgb *lower, const AxisNeighbours *columns,
-                       int count, double rowFraction, WeightOrder order, QRgb *out);
+// The columns of a sampling whose column depends on x alone, one array per field
+// so that the kernels load whole vectors of them: the lower and upper neighbour,
+// the fraction, and -1 where the column is inside or 0 where it gives black. A
+// column that is not inside names column 0, which every row has; the arrays are
+// padded with such columns to whole vectors.
+struct SeparableColumns
+{
+    explicit SeparableColumns(const std::vector<AxisNeighbours> &columns);
+
+    int count; // the columns proper, without the padding
+    std::vector<int> lower;
+    std::vector<int> upper;
+    std::vector<double> fraction;
+    std::vector<int> inside;
+};
+
+// One output row of such a sampling, whose row depends on y alone: out[x] blends
+// rows upper and lower at column x with fy = rowFraction; a column that is not
+// inside gives opaque black. Every channel is truncated toward zero and limited
+// to 0..255. out holds columns.count words.
+void blendSeparableRow(const QRgb *upper, const QRgb *lower, const SeparableColumns &columns,
+                       double rowFraction, WeightOrder order, QRgb *out);
 
 // out[i] = fourNeighbourSample(source, xtemp[i], ytemp[i]) for i < count.
 void sampleRow(const PixelRows &source, const double *xtemp, const double *ytemp, int count,

@@ -82,7 +82,7 @@ QImage resample(const QImage &source, int percent)
     if (result.isNull())
         return result;
 
-    const std::vector<AxisNeighbours> columns = axisSamples(source.width(), size.width());
+    const SeparableColumns columns(axisSamples(source.width(), size.width()));
     const std::vector<AxisNeighbours> rowSamples = axisSamples(source.height(), size.height());
 
     // Rows in parallel: every output pixel is computed alone, in the same way. The
@@ -93,9 +93,8 @@ QImage resample(const QImage &source, int percent)
     parallelFor(size.height(), 16, [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
             const AxisNeighbours &along = rowSamples[size_t(i)];
-            blendSeparableRow(rows.row(along.lower), rows.row(along.upper), columns.data(), size.width(),
-                              along.fraction, WeightOrder::Resample,
-                              reinterpret_cast<QRgb *>(bits + i * stride));
+            blendSeparableRow(rows.row(along.lower), rows.row(along.upper), columns, along.fraction,
+                              WeightOrder::Resample, reinterpret_cast<QRgb *>(bits + i * stride));
         }
     });
     return result;

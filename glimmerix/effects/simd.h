@@ -20,6 +20,8 @@
 
 #include <QtGlobal>
 
+#include <immintrin.h> // declares GCC's gather builtins
+
 namespace effects::simd {
 
 enum class Level { Baseline, Avx2, Avx512 };
@@ -104,6 +106,27 @@ GLIMMERIX_ALWAYS_INLINE void unpackRgb(const quint32 *words, V &r, V &g, V &b)
     r = __builtin_convertvector((w >> 16) & mask, V);
     g = __builtin_convertvector((w >> 8) & mask, V);
     b = __builtin_convertvector(w & mask, V);
+}
+
+// base[index[l]] for every lane l. Every index must name a word of base.
+//
+// GCC: one gather instruction for 8 and 4 lanes (only the AVX-512 and AVX2 kernels
+// have vectors of that many ints). Its builtins, unlike the intrinsics' wrapper
+// functions, may sit in this template, which is compiled for no instruction set of
+// its own; they are checked where the template is inlined. Clang checks them here,
+// so it loads lane by lane, as the baseline does.
+template <class I> GLIMMERIX_ALWAYS_INLINE I gatherWords(const quint32 *base, I index)
+{
+#if !defined(__clang__)
+    if constexpr (sizeof(I) == 32)
+        return __builtin_ia32_gathersiv8si(I{}, reinterpret_cast<const int *>(base), index, ~I{}, 4);
+    if constexpr (sizeof(I) == 16)
+        return __builtin_ia32_gathersiv4si(I{}, reinterpret_cast<const int *>(base), index, ~I{}, 4);
+#endif
+    I words;
+    for (int l = 0; l < int(sizeof(I) / sizeof(int)); ++l)
+        words[l] = int(base[index[l]]);
+    return words;
 }
 
 // Stores the first `count` words of a vector (all of them when count >= its lanes).

@@ -42,7 +42,7 @@ QImage waves(const QImage &source, double waveLength, double amplitude)
     uchar *bits = result.bits();
     const qsizetype stride = result.bytesPerLine();
     // The sample's tests and neighbours, once per column and once per row.
-    const std::vector<AxisNeighbours> columns = axisNeighbours(xtemp, width);
+    const SeparableColumns columns(axisNeighbours(xtemp, width));
     parallelFor(height, 16, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const AxisNeighbours row = axisNeighbours(displaced(y, waveLength, amplitude), height);
@@ -51,8 +51,8 @@ QImage waves(const QImage &source, double waveLength, double amplitude)
                 std::fill(out, out + width, qRgb(0, 0, 0));
                 continue;
             }
-            blendSeparableRow(rows.row(row.lower), rows.row(row.upper), columns.data(), width,
-                              row.fraction, WeightOrder::FourNeighbour, out);
+            blendSeparableRow(rows.row(row.lower), rows.row(row.upper), columns, row.fraction,
+                              WeightOrder::FourNeighbour, out);
         }
     });
     return result;

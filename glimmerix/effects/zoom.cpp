@@ -60,7 +60,7 @@ QImage zoomAboutCentre(const QImage &source, double requestedPercent, double app
     uchar *bits = result.bits();
     const qsizetype stride = result.bytesPerLine();
     // The sample's tests and neighbours, once per column and once per row.
-    const std::vector<AxisNeighbours> columns = axisNeighbours(xtemp, width);
+    const SeparableColumns columns(axisNeighbours(xtemp, width));
     parallelFor(height, 16, [&](int begin, int end) {
         for (int j = begin; j < end; ++j) {
             QRgb *out = reinterpret_cast<QRgb *>(bits + j * stride);
@@ -69,7 +69,7 @@ QImage zoomAboutCentre(const QImage &source, double requestedPercent, double app
                 std::fill(out, out + width, qRgb(0, 0, 0));
                 continue;
             }
-            blendSeparableRow(rows.row(y.lower), rows.row(y.upper), columns.data(), width, y.fraction,
+            blendSeparableRow(rows.row(y.lower), rows.row(y.upper), columns, y.fraction,
                               WeightOrder::FourNeighbour, out);
         }
     });

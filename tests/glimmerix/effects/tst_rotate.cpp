@@ -262,11 +262,12 @@ void TestRotate::matchesReference()
 void TestRotate::sameUnderEveryThreadCountAndLevel_data()
 {
     // Rows are computed in parallel: the result must not depend on how many threads
-    // share them. Sizes across several bands, single rows and columns.
+    // share them. Sizes across several bands, single rows and columns, rows longer than
+    // the kernel's chunk of 256 samples.
     QTest::addColumn<QImage>("source");
     QTest::addColumn<double>("a");
     QTest::addColumn<double>("b");
-    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}};
+    const QList<QSize> sizes = {{1, 1}, {1, 40}, {40, 1}, {37, 29}, {200, 70}, {301, 9}};
     QRandomGenerator random(2024);
     quint32 seed = 3000;
     for (const QSize size : sizes) {
