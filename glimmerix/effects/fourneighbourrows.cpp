@@ -113,10 +113,11 @@ struct ChunkNeighbours
 
 // samplePosition() on as many positions as the vector has lanes: the same
 // comparisons on the doubles, the same truncations, and a lane that is not inside
-// reads word 0 and gives black. count is a whole number of vectors.
+// reads word 0 and gives black. count is a whole number of vectors; the samples
+// go to the chunk from place `first` on.
 template <class V>
 GLIMMERIX_ALWAYS_INLINE void chunkPositions(const double *xtemp, const double *ytemp, int count, int width,
-                                            int height, int rowWords, ChunkNeighbours &chunk)
+                                            int height, int rowWords, ChunkNeighbours &chunk, int first)
 {
     typedef typename simd::Lanes<V>::Int I;
     constexpr int L = simd::Lanes<V>::count;
@@ -155,13 +156,14 @@ GLIMMERIX_ALWAYS_INLINE void chunkPositions(const double *xtemp, const double *y
         const I lowerRow = (inside == intOne ? yUpper : zero) * rowWordsI;
         const I lowerColumn = inside == intOne ? xLower : zero;
         const I upperColumn = inside == intOne ? xUpper : zero;
-        simd::store(chunk.c00 + x, upperRow + lowerColumn);
-        simd::store(chunk.c01 + x, lowerRow + lowerColumn);
-        simd::store(chunk.c11 + x, lowerRow + upperColumn);
-        simd::store(chunk.c10 + x, upperRow + upperColumn);
-        simd::store(chunk.fx + x, xt - xWhole);
-        simd::store(chunk.fy + x, yt - yWhole);
-        simd::store(chunk.inside + x, -inside);
+        const int at = first + x;
+        simd::store(chunk.c00 + at, upperRow + lowerColumn);
+        simd::store(chunk.c01 + at, lowerRow + lowerColumn);
+        simd::store(chunk.c11 + at, lowerRow + upperColumn);
+        simd::store(chunk.c10 + at, upperRow + upperColumn);
+        simd::store(chunk.fx + at, xt - xWhole);
+        simd::store(chunk.fy + at, yt - yWhole);
+        simd::store(chunk.inside + at, -inside);
     }
 }
 
@@ -179,7 +181,7 @@ GLIMMERIX_ALWAYS_INLINE void positionsRow(const PixelRows &source, const double 
         const int samples = std::min(chunkSamples, count - start);
         const int whole = samples / L * L;
         chunkPositions<V>(xtemp + start, ytemp + start, whole, source.width(), source.height(), rowWords,
-                          chunk);
+                          chunk, 0);
         if (whole < samples) {
             // The last vector: positions past the row's end are at -1, outside;
             // their lanes are not stored.
@@ -188,15 +190,7 @@ GLIMMERIX_ALWAYS_INLINE void positionsRow(const PixelRows &source, const double 
                 xs[l] = whole + l < samples ? xtemp[start + whole + l] : -1.0;
                 ys[l] = whole + l < samples ? ytemp[start + whole + l] : -1.0;
             }
-            ChunkNeighbours last;
-            chunkPositions<V>(xs, ys, L, source.width(), source.height(), rowWords, last);
-            std::copy(last.c00, last.c00 + L, chunk.c00 + whole);
-            std::copy(last.c01, last.c01 + L, chunk.c01 + whole);
-            std::copy(last.c11, last.c11 + L, chunk.c11 + whole);
-            std::copy(last.c10, last.c10 + L, chunk.c10 + whole);
-            std::copy(last.fx, last.fx + L, chunk.fx + whole);
-            std::copy(last.fy, last.fy + L, chunk.fy + whole);
-            std::copy(last.inside, last.inside + L, chunk.inside + whole);
+            chunkPositions<V>(xs, ys, L, source.width(), source.height(), rowWords, chunk, whole);
         }
         for (int x = 0; x < samples; x += L) {
             n.c00 = simd::gatherWords(words, simd::load<I>(chunk.c00 + x));
