@@ -2,7 +2,6 @@
 #include "parallel.h"
 #include "reference.h"
 #include "runconfigs.h"
-#include "simd.h"
 #include "testimages.h"
 
 #include <QRandomGenerator>

@@ -1,8 +1,6 @@
 #include "grayworld.h"
-#include "parallel.h"
 #include "reference.h"
 #include "runconfigs.h"
-#include "simd.h"
 #include "testimages.h"
 
 #include <QRandomGenerator>

@@ -1,9 +1,7 @@
 #include "gauss.h"
-#include "parallel.h"
 #include "reference.h"
 #include "runconfigs.h"
 #include "sharpen.h"
-#include "simd.h"
 #include "testimages.h"
 
 #include <QRandomGenerator>

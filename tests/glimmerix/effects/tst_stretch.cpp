@@ -1,7 +1,5 @@
-#include "parallel.h"
 #include "reference.h"
 #include "runconfigs.h"
-#include "simd.h"
 #include "stretch.h"
 #include "testimages.h"
 
