@@ -2,7 +2,8 @@
 #
 #   cmake --install build --prefix P     programs, desktop entry, icons, AppStream metainfo
 #   cpack --config build/CPackConfig.cmake -G DEB -B build
-#                                         glimmerix_<version>_amd64.deb
+#                                         glimmerix_<version>_amd64.deb: the same files
+#                                         under /usr, and the Debian copyright file
 #   -DGLIMMERIX_DOCS=ON                   also builds the tools under docs/ (see docs/generate.sh)
 
 include(GNUInstallDirs)
@@ -19,7 +20,25 @@ install(TARGETS glimmerix blankmain bmpshow blankform agebox
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
 )
 
-install(FILES "${GLIMMERIX_PACKAGING_DIR}/${GLIMMERIX_APP_ID}.desktop"
+# The desktop entry is made from its template at every build: its MimeType line lists
+# the image types the editor can open, as QImageReader reports them with the image
+# plugins installed on the build machine (packaging/desktopentry.cpp, which also leaves
+# out what the shared MIME database does not know as an image type).
+# `build/packaging/glimmerix_desktopentry` alone prints the list.
+add_executable(glimmerix_desktopentry "${GLIMMERIX_PACKAGING_DIR}/desktopentry.cpp")
+target_link_libraries(glimmerix_desktopentry PRIVATE Qt6::Gui)
+set_target_properties(glimmerix_desktopentry PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "${PROJECT_BINARY_DIR}/packaging"
+)
+set(GLIMMERIX_DESKTOP_ENTRY "${PROJECT_BINARY_DIR}/packaging/${GLIMMERIX_APP_ID}.desktop")
+add_custom_target(glimmerix_desktop_entry ALL
+    COMMAND glimmerix_desktopentry
+        "${GLIMMERIX_PACKAGING_DIR}/${GLIMMERIX_APP_ID}.desktop.in" "${GLIMMERIX_DESKTOP_ENTRY}"
+    BYPRODUCTS "${GLIMMERIX_DESKTOP_ENTRY}"
+    COMMENT "Writing ${GLIMMERIX_APP_ID}.desktop with the image types Qt can read"
+    VERBATIM
+)
+install(FILES "${GLIMMERIX_DESKTOP_ENTRY}"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
 )
 install(FILES "${GLIMMERIX_PACKAGING_DIR}/${GLIMMERIX_APP_ID}.metainfo.xml"
@@ -63,6 +82,20 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+
+# The package's copyright file, /usr/share/doc/glimmerix/copyright, in Debian's
+# machine-readable format. It belongs to the package alone: its install rule is in a
+# component of its own that a plain `cmake --install` leaves out, and CPack installs
+# that component after everything else.
+install(FILES "${GLIMMERIX_PACKAGING_DIR}/debian/copyright"
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME}
+    COMPONENT debian
+    EXCLUDE_FROM_ALL
+)
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/"
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/"
+)
 include(CPack)
 
 # The programs under docs/ that make the README's pictures from the real effects code.
