@@ -12,7 +12,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,9 +29,14 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QVector>
@@ -38,6 +45,8 @@
 #include <cmath>
 #include <new>
 #include <limits>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -102,20 +111,20 @@ QImage computeWaiting(Computation computation)
     return computation();
 }
 
-bool loadPixmap(QPixmap &pixmap, const QString &fileName)
+// Formats whose files Save can write again.
+bool hasWriterFor(const QString &fileName)
 {
-    WaitCursor wait;
-    // Only a regular file: a named pipe or a device may never end, and reading it would hang.
-    if (!QFileInfo(fileName).isFile())
-        return false;
-    try {
-        return pixmap.load(fileName);
-    } catch (const std::bad_alloc &) {
-        // Some readers allocate whatever length the file claims; where that
-        // fails, the file is as unreadable as any other bad file.
-        pixmap = QPixmap();
-        return false;
-    }
+    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
+    return !suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix);
+}
+
+// The reason a write failed, with the file's name when the reason lacks it.
+QString writeFailure(const QString &fileName, const QString &reason)
+{
+    const QString name = QDir::toNativeSeparators(fileName);
+    if (reason.contains(name) || reason.contains(fileName))
+        return reason;
+    return QString("%1: %2").arg(name, reason);
 }
 
 QDoubleSpinBox *newDoubleSpinBox(double minimum, double maximum, const QString &suffix = QString())
@@ -253,9 +262,17 @@ MainWindow::MainWindow()
     tabWidget->addTab(zooming, "Zooming");
     tabWidget->addTab(wave, "Transversal-longitudinal Waves");
 
+    // The picture sits in a scroll area: the window grows to show it whole where
+    // the screen has room and scrolls it where it has not, so the tabs, their
+    // Apply buttons and the status bar stay on the screen.
+    imageArea = new QScrollArea;
+    imageArea->setFrameShape(QFrame::NoFrame);
+    imageArea->setWidgetResizable(true);
+    imageArea->setWidget(labelIm);
+
     mainLayout = new QVBoxLayout;
     mainLayout->setSizeConstraint(QLayout::SetMinimumSize);
-    mainLayout->addWidget(labelIm);
+    mainLayout->addWidget(imageArea, 1);
     mainLayout->addWidget(tabWidget);
     window->setLayout(mainLayout);
     setCentralWidget(window);
@@ -265,6 +282,11 @@ MainWindow::MainWindow()
     createStatusBar();
 
     setUnifiedTitleAndToolBarOnMac(true);
+
+    // Wide enough at start for every tab title.
+    leastWindowSize = windowSizeShowingWholeImage().boundedTo(screenRoomForWindow());
+    fittedWindowSize = leastWindowSize;
+    resize(fittedWindowSize);
 }
 
 MainWindow::~MainWindow()
@@ -317,6 +339,7 @@ MainWindow::~MainWindow()
     delete rotation;
     delete wave;
     delete labelIm;
+    delete imageArea;
     delete tabWidget;
     delete window;
 
@@ -432,14 +455,62 @@ void MainWindow::openIm()
     // Load into a pixmap of its own: the open document is replaced only once a
     // file has loaded, so a bad file or a cancelled retry keeps it as it was.
     QPixmap loaded;
-    while (!loadPixmap(loaded, fileName)) {
+    QColorSpace colorSpace;
+    QString whyNot;
+    while (!loadPicture(fileName, loaded, colorSpace, &whyNot)) {
         statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
-        showBox("Damn! File is incorrect!");
+        showBox("Damn! File is incorrect!", QString(), whyNot);
         fileName = QFileDialog::getOpenFileName(this);
         if (fileName.isEmpty())
             return;
     }
+    adoptPicture(fileName, loaded, colorSpace);
+}
 
+// Reads a picture file upright: a photo's orientation tag is applied, so that a
+// portrait photo opens as a portrait. A file without one loads exactly as the
+// pixmap's own loader would load it. On failure *error says why.
+bool MainWindow::loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
+                             QString *error)
+{
+    WaitCursor wait;
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
+        *error = QString("%1 does not exist.").arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
+    // Only a regular file: a named pipe or a device may never end, and reading it would hang.
+    if (!info.isFile()) {
+        *error = QString("%1 is not a regular file.").arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
+    try {
+        QImageReader reader(fileName);
+        reader.setAutoTransform(true);
+        QImage picture = reader.read();
+        if (picture.isNull()) {
+            *error = reader.errorString();
+            return false;
+        }
+        colorSpace = picture.colorSpace();
+        pixmap = QPixmap::fromImage(std::move(picture));
+    } catch (const std::bad_alloc &) {
+        // Some readers allocate whatever length the file claims; where that
+        // fails, the file is as unreadable as any other bad file.
+        pixmap = QPixmap();
+    }
+    if (pixmap.isNull()) {
+        *error = "There is not enough memory to hold the picture.";
+        return false;
+    }
+    return true;
+}
+
+// Makes a loaded picture the document: the old one is released, the new one is
+// shown, and a picture too wide for editing is reduced.
+void MainWindow::adoptPicture(const QString &fileName, const QPixmap &loaded,
+                              const QColorSpace &colorSpace)
+{
     if (isOpened) {
         delete image;
         delete curImage;
@@ -450,13 +521,23 @@ void MainWindow::openIm()
     isOpened = true;
     labelIm->setPixmap(*image);
     curFile = fileName;
+    savedFile = identityOf(fileName);
+    documentColorSpace = colorSpace;
+    documentMetadata = PhotoMetadata::read(fileName);
+    isReducedCopy = false;
     curImage = new QImage(image->toImage());
-    fitLabelToImage();
-
+    keepColorSpace(*curImage);
+    // The window is fitted once, to the picture as it ends up.
+    const QSize labelBefore = labelIm->minimumSize();
+    sizeLabelToImage();
+    const QSize loadedSize = curImage->size();
     if (image->width() > widestOpenedImage) {
         inputzoo(76800.0 / image->width());
         zoom2();
+        isReducedCopy = curImage->size() != loadedSize;
     }
+    if (labelIm->minimumSize() != labelBefore)
+        fitWindowToImage();
 
     koefp = 100.0;
     koefg = 0.0;
@@ -465,6 +546,46 @@ void MainWindow::openIm()
 
     repaint();
     statusBar()->showMessage(tr("Image was Opened"), statusTimeout);
+}
+
+MainWindow::FileIdentity MainWindow::identityOf(const QString &fileName)
+{
+    FileIdentity identity;
+    struct stat status;
+    if (::stat(QFile::encodeName(fileName).constData(), &status) == 0) {
+        identity.known = true;
+        identity.device = quint64(status.st_dev);
+        identity.inode = quint64(status.st_ino);
+        identity.size = qint64(status.st_size);
+        identity.modifiedSeconds = qint64(status.st_mtim.tv_sec);
+        identity.modifiedNanoseconds = qint64(status.st_mtim.tv_nsec);
+    }
+    return identity;
+}
+
+// Save writes over curFile only while that is safe and possible. Otherwise it
+// asks for a name as Save As does, proposing the one returned here:
+// - the document is the opened file reduced: writing it back would replace the
+//   photo by a smaller copy, so a name of its own is proposed (photo-720x480.jpg);
+// - the file's format has no writer (GIF): the same name as a PNG;
+// - the name no longer stands for the file that was opened or last saved (it was
+//   removed, replaced, or swapped for a link to another file): the same name,
+//   which the dialog asks about before replacing anything.
+// An empty result means that Save may write curFile.
+QString MainWindow::saveAsProposalInsteadOfSave() const
+{
+    const QFileInfo original(curFile);
+    const bool writable = hasWriterFor(curFile);
+    if (isReducedCopy || !writable) {
+        QString name = original.completeBaseName();
+        if (isReducedCopy)
+            name += QString("-%1x%2").arg(curImage->width()).arg(curImage->height());
+        name += "." + (writable ? original.suffix() : QString("png"));
+        return original.dir().filePath(name);
+    }
+    if (!(identityOf(curFile) == savedFile))
+        return curFile;
+    return QString();
 }
 
 bool MainWindow::saveIm()
@@ -476,56 +597,122 @@ bool MainWindow::saveIm()
     }
     if (curFile.isEmpty())
         return saveImAs();
+    const QString proposal = saveAsProposalInsteadOfSave();
+    if (!proposal.isEmpty())
+        return saveImAsProposing(proposal);
 
     QString error;
-    if (!writeImage(curFile, &error)) {
+    QString metadataNote;
+    if (!writeImage(curFile, &error, &metadataNote)) {
         showBox("Damn! Image wasn't Saved!", QString(), error);
         statusBar()->showMessage(tr("Image wasn't Saved"), statusTimeout);
         return false;
     }
-    statusBar()->showMessage(tr("Image was Saved"), statusTimeout);
+    savedFile = identityOf(curFile);
     isModified = false;
+    if (metadataNote.isEmpty())
+        statusBar()->showMessage(tr("Image was Saved"), statusTimeout);
+    else
+        statusBar()->showMessage(tr("Image was Saved without its metadata: %1").arg(metadataNote),
+                                 statusTimeout);
     return true;
 }
 
 bool MainWindow::saveImAs()
+{
+    return saveImAsProposing(QString());
+}
+
+// Save As, with the dialog starting at the proposed name (none: the dialog's own
+// start). Once written, the chosen file is the document's file.
+bool MainWindow::saveImAsProposing(const QString &proposal)
 {
     if (!isOpened) {
         showBox("Damn! You forgot to open Image!!!");
         statusBar()->showMessage(tr("Image wasn't Saved Ass"), statusTimeout);
         return false;
     }
-    const QString fileName = QFileDialog::getSaveFileName(this);
+    const QString fileName = QFileDialog::getSaveFileName(this, QString(), proposal);
     if (fileName.isEmpty())
         return false;
 
+    // The dialog asks before it replaces a file, but a link that leads nowhere
+    // does not count as a file to it: writing would create the link's target.
+    const QFileInfo chosen(fileName);
     QString error;
-    if (!writeImage(fileName, &error)) {
-        showBox("Damn! Image wasn't Saved!", QString(), error);
-        statusBar()->showMessage(tr("Image wasn't Saved Ass"), statusTimeout);
-        return false;
+    QString metadataNote;
+    if (chosen.isSymLink() && !chosen.exists()) {
+        error = QString("%1 is a link to %2, which does not exist. Choose another name.")
+                    .arg(QDir::toNativeSeparators(fileName),
+                         QDir::toNativeSeparators(chosen.symLinkTarget()));
+    } else if (writeImage(fileName, &error, &metadataNote)) {
+        documentSavedAs(fileName);
+        if (metadataNote.isEmpty())
+            statusBar()->showMessage(tr("Image was Saved Ass"), statusTimeout);
+        else
+            statusBar()->showMessage(tr("Image was Saved Ass without its metadata: %1").arg(metadataNote),
+                                     statusTimeout);
+        return true;
     }
-    statusBar()->showMessage(tr("Image was Saved Ass"), statusTimeout);
+    showBox("Damn! Image wasn't Saved!", QString(), error);
+    statusBar()->showMessage(tr("Image wasn't Saved Ass"), statusTimeout);
+    return false;
+}
+
+// After Save As has written: later Saves write the chosen file, which holds the
+// document as it is.
+void MainWindow::documentSavedAs(const QString &fileName)
+{
+    curFile = fileName;
+    savedFile = identityOf(fileName);
+    isReducedCopy = false;
     isModified = false;
-    return true;
 }
 
 // Writes the displayed pixmap in the format that the file name's suffix selects,
-// at the writer's default quality. The data go to a temporary file that replaces
-// the target only once it is complete, so a failed write leaves the old file as
-// it was and no temporary file behind.
-bool MainWindow::writeImage(const QString &fileName, QString *error)
+// at the writer's default quality, with the opened file's colour profile and
+// metadata. The picture is encoded in memory first; the file is written through a
+// temporary file that replaces the target only once it is complete, so a failed
+// write leaves the old file as it was and no temporary file behind. Metadata that
+// cannot be carried over are left out and told in *metadataNote; the pixels are
+// saved all the same.
+bool MainWindow::writeImage(const QString &fileName, QString *error, QString *metadataNote)
 {
     const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    QImage picture = image->toImage();
+    keepColorSpace(picture);
+
+    QByteArray encoded;
+    {
+        WaitCursor wait;
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        if (!writer.write(picture)) {
+            *error = writer.errorString();
+            return false;
+        }
+    }
+    // On failure embedInto leaves the encoded pixels as they were: they are saved without.
+    if (!documentMetadata.readError().isEmpty())
+        *metadataNote = documentMetadata.readError();
+    else
+        documentMetadata.embedInto(encoded, format, picture.size(), metadataNote);
+
+    WaitCursor wait;
     QSaveFile file(fileName);
-    QImageWriter writer(&file, format);
-    if (!writer.write(image->toImage())) {
-        *error = writer.errorString();
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = writeFailure(fileName, file.errorString());
+        return false;
+    }
+    // commit() misses a failure of its own final flush
+    if (file.write(encoded) != encoded.size() || !file.flush()) {
+        *error = writeFailure(fileName, file.errorString());
         file.cancelWriting();
         return false;
     }
-    if (!file.flush() || !file.commit()) { // commit() misses a failure of its own final flush
-        *error = file.errorString();
+    if (!file.commit()) {
+        *error = writeFailure(fileName, file.errorString());
         return false;
     }
     return true;
@@ -581,6 +768,21 @@ bool MainWindow::refuseWithoutImage()
     return true;
 }
 
+// An effect's result becomes the working image, with the document's colour profile.
+void MainWindow::commitWorkingImage(QImage &result)
+{
+    keepColorSpace(result);
+    *curImage = result;
+}
+
+// Attaches the opened file's colour profile; the pixels stay as they are. Done
+// on a result before it is shared, this copies nothing.
+void MainWindow::keepColorSpace(QImage &picture) const
+{
+    if (picture.colorSpace() != documentColorSpace)
+        picture.setColorSpace(documentColorSpace);
+}
+
 // Rebuilds the display pixmap from the working image and shows it.
 void MainWindow::showWorkingImage()
 {
@@ -588,10 +790,87 @@ void MainWindow::showWorkingImage()
     labelIm->setPixmap(*image);
 }
 
+// The label asks for room for the whole picture; the window follows when the
+// picture's size has changed.
 void MainWindow::fitLabelToImage()
+{
+    const QSize before = labelIm->minimumSize();
+    sizeLabelToImage();
+    if (labelIm->minimumSize() != before)
+        fitWindowToImage();
+}
+
+void MainWindow::sizeLabelToImage()
 {
     labelIm->setMinimumSize(std::min(curImage->width(), largestLabelSide),
                             std::min(curImage->height(), largestLabelSide));
+}
+
+// ---------------------------------------------------------------------------
+// The window's size
+
+// The room the screen has for the window, its frame left out.
+QSize MainWindow::screenRoomForWindow() const
+{
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!where)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    return where->availableGeometry().size() - frame;
+}
+
+// The size at which the window shows the whole picture, every tab title and the
+// status bar.
+QSize MainWindow::windowSizeShowingWholeImage() const
+{
+    const QMargins margins = mainLayout->contentsMargins();
+    const int pictureFrame = 2 * imageArea->frameWidth();
+    const QSize picture = labelIm->minimumSize() + QSize(pictureFrame, pictureFrame);
+    // The tab widget's own hint leaves titles to its scroll arrows; the whole row
+    // needs the tab bar's width and the widget's frame around it.
+    const QSize tabs = tabWidget->sizeHint();
+    const int tabRow = tabWidget->tabBar()->sizeHint().width() + 2 * tabWidget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabWidget) + 4;
+    const int width = std::max({picture.width(), tabs.width(), tabRow}) + margins.left() + margins.right();
+    const int height = margins.top() + picture.height() + mainLayout->spacing() + tabs.height()
+                       + margins.bottom() + menuBar()->sizeHint().height()
+                       + statusBar()->sizeHint().height();
+    return QSize(width, height).expandedTo(minimumSizeHint());
+}
+
+// Grows the window to show the whole picture where the screen has room, and
+// shrinks it again for a smaller picture, never below the size at start or the
+// one the user gave it by hand. A window moved off the screen by its growth is
+// moved back onto it.
+void MainWindow::fitWindowToImage()
+{
+    const QSize room = screenRoomForWindow();
+    const QSize wanted = windowSizeShowingWholeImage().expandedTo(leastWindowSize).boundedTo(room);
+    if (wanted == size())
+        return;
+    fittedWindowSize = wanted;
+    resize(wanted);
+    if (!isVisible())
+        return;
+    const QScreen *where = screen();
+    if (!where)
+        return;
+    const QRect available = where->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.setSize(frame.size() - size() + wanted);
+    if (available.contains(frame))
+        return;
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    move(frame.topLeft());
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (isVisible() && event->size() != fittedWindowSize)
+        leastWindowSize = event->size();
 }
 
 void MainWindow::finishEffect(const QString &status)
@@ -608,10 +887,10 @@ void MainWindow::zoom()
     if (refuseWithoutImage())
         return;
     const double koef = zoo;
-    const QImage Temp = computeWaiting([&] { return effects::zoomAboutCentre(*curImage, koef, koefp); });
+    QImage Temp = computeWaiting([&] { return effects::zoomAboutCentre(*curImage, koef, koefp); });
     isModified = true;
     koefp = koef;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Zoomed"));
 }
@@ -630,7 +909,7 @@ void MainWindow::zoom2()
         return;
     }
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     fitLabelToImage();
     koefp = koef;
@@ -642,9 +921,9 @@ void MainWindow::rotate()
     if (refuseWithoutImage())
         return;
     const double koef = rot;
-    const QImage Temp = computeWaiting([&] { return effects::rotateAboutCentre(*curImage, koef, koefg); });
+    QImage Temp = computeWaiting([&] { return effects::rotateAboutCentre(*curImage, koef, koefg); });
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     koefg = koef;
     finishEffect(tr("Image was Rotated"));
@@ -677,6 +956,7 @@ void MainWindow::wash(QImage *Temp, int koef1, int koef2, int N, double *wind, b
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
     WaitCursor wait;
     effects::wash(*curImage, *Temp, koef1, koef2, N, wind, a);
+    keepColorSpace(*Temp);
     *curImage = *Temp;
 }
 
@@ -684,9 +964,9 @@ void MainWindow::median()
 {
     if (refuseWithoutImage())
         return;
-    const QImage Temp = computeWaiting([&] { return effects::median(*curImage, med); });
+    QImage Temp = computeWaiting([&] { return effects::median(*curImage, med); });
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Medianed"));
 }
@@ -695,9 +975,9 @@ void MainWindow::grayworld()
 {
     if (refuseWithoutImage())
         return;
-    const QImage Temp = computeWaiting([&] { return effects::grayWorld(*curImage); });
+    QImage Temp = computeWaiting([&] { return effects::grayWorld(*curImage); });
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Gray Worlded"));
 }
@@ -710,9 +990,9 @@ void MainWindow::harshnes()
     const QImage unsharpened = *curImage;
     inputgau(0.7);
     gauss();
-    const QImage Temp = computeWaiting([&] { return effects::sharpen(unsharpened, *curImage, koef); });
+    QImage Temp = computeWaiting([&] { return effects::sharpen(unsharpened, *curImage, koef); });
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Sharped"));
 }
@@ -726,9 +1006,9 @@ void MainWindow::waves()
         statusBar()->showMessage(tr("Image wasn't Waved"), statusTimeout);
         return;
     }
-    const QImage Temp = computeWaiting([&] { return effects::waves(*curImage, wadl, waam); });
+    QImage Temp = computeWaiting([&] { return effects::waves(*curImage, wadl, waam); });
     isModified = true;
-    *curImage = Temp;
+    commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Waved"));
 }
@@ -768,6 +1048,7 @@ void MainWindow::extension(QImage *Temp, int channels)
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
     WaitCursor wait;
     effects::extension(*curImage, *Temp, channels);
+    keepColorSpace(*Temp);
     *curImage = *Temp;
 }
 

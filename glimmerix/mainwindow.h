@@ -1,11 +1,16 @@
 #ifndef GLIMMERIX_MAINWINDOW_H
 #define GLIMMERIX_MAINWINDOW_H
 
+#include "photometadata.h"
+
+#include <QColorSpace>
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 
 class QAction;
 class QCloseEvent;
+class QResizeEvent;
 class QDoubleSpinBox;
 class QHBoxLayout;
 class QImage;
@@ -13,6 +18,7 @@ class QLabel;
 class QMenu;
 class QPixmap;
 class QPushButton;
+class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
@@ -33,6 +39,8 @@ public:
 protected:
     // Closing through the window frame asks about unsaved changes, as Exit does.
     void closeEvent(QCloseEvent *event) override;
+    // Remembers a size that the user gave the window by hand.
+    void resizeEvent(QResizeEvent *event) override;
 
 private slots:
     void openIm();
@@ -65,12 +73,47 @@ private:
     void createStatusBar();
     bool maybeSave();
 
+    bool loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
+                     QString *error);
+    void adoptPicture(const QString &fileName, const QPixmap &loaded, const QColorSpace &colorSpace);
+
+    // Which file a name stands for: Save writes only to the file it last read or wrote.
+    // Its device and inode, and its size and modification time, which tell a new
+    // file apart from a removed one whose inode it was given.
+    struct FileIdentity
+    {
+        bool known = false;
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = 0;
+        qint64 modifiedSeconds = 0;
+        qint64 modifiedNanoseconds = 0;
+        bool operator==(const FileIdentity &other) const
+        {
+            return known && other.known && device == other.device && inode == other.inode
+                   && size == other.size && modifiedSeconds == other.modifiedSeconds
+                   && modifiedNanoseconds == other.modifiedNanoseconds;
+        }
+    };
+    static FileIdentity identityOf(const QString &fileName);
+    QString saveAsProposalInsteadOfSave() const;
+    bool saveImAsProposing(const QString &proposal);
+    void documentSavedAs(const QString &fileName);
+
     // The effect frame shared by every effect command.
     bool refuseWithoutImage();
+    void commitWorkingImage(QImage &result);
+    void keepColorSpace(QImage &picture) const;
     void showWorkingImage();
     void fitLabelToImage();
+    void sizeLabelToImage();
     void finishEffect(const QString &status);
-    bool writeImage(const QString &fileName, QString *error);
+    bool writeImage(const QString &fileName, QString *error, QString *metadataNote);
+
+    // The window grows to show the whole picture, within the screen.
+    void fitWindowToImage();
+    QSize windowSizeShowingWholeImage() const;
+    QSize screenRoomForWindow() const;
 
     friend class MainWindowProbe;
 
@@ -84,6 +127,7 @@ private:
     QWidget *wave;
     QString curFile;
     QLabel *labelIm;
+    QScrollArea *imageArea;
     bool isModified;
     bool isOpened;
     double consd = 0.0;
@@ -151,6 +195,20 @@ private:
     // Set by Exit once it has asked about unsaved changes, so that its own
     // closing of the window asks nothing more.
     bool exitConfirmed = false;
+
+    // The document is the file curFile reduced on opening: Save must not write
+    // it over the original, so it asks for a name as Save As does.
+    bool isReducedCopy = false;
+    // The file that curFile stood for when it was opened or last saved.
+    FileIdentity savedFile;
+    // The opened file's colour profile and metadata, carried into every save.
+    QColorSpace documentColorSpace;
+    PhotoMetadata documentMetadata;
+
+    // The window's size as last fitted to the picture, and the least size the
+    // fitting keeps: the size at start, or the one the user gave it by hand.
+    QSize fittedWindowSize;
+    QSize leastWindowSize;
 };
 
 #endif

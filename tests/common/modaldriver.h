@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QList>
@@ -27,6 +28,7 @@ struct SeenDialog
     QString text;
     QString informativeText;
     QString statusWhileUp;   // the status bar's message while the dialog was up
+    QString proposedFile;    // a file dialog's folder and the name it proposed, as one path
     QList<QMessageBox::StandardButton> buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool waitCursorWhileUp = false;  // a dialog must never be shown under the wait cursor
@@ -144,8 +146,11 @@ private:
                 record.buttons.append(box->standardButton(button));
             if (box->defaultButton())
                 record.defaultButton = box->standardButton(box->defaultButton());
-        } else if (qobject_cast<QFileDialog *>(dialog)) {
+        } else if (auto *fileDialog = qobject_cast<QFileDialog *>(dialog)) {
             record.kind = "file";
+            const QLineEdit *name = fileDialog->findChild<QLineEdit *>("fileNameEdit");
+            if (name && !name->text().isEmpty())
+                record.proposedFile = fileDialog->directory().absoluteFilePath(name->text());
         } else {
             record.kind = "other";
         }

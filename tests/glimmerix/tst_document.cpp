@@ -5,16 +5,20 @@
 
 #include "mainwindowprobe.h"
 #include "modaldriver.h"
+#include "photofixtures.h"
 #include "testimages.h"
 
 #include "resample.h"
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTransform>
 
 namespace {
 
@@ -32,11 +36,45 @@ QStringList folderEntries(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// What the pixmap's own loader makes of a file: the editor loads every file
+// without an orientation tag exactly so.
 QImage loadedAsTheEditorDoes(const QString &path)
 {
     QPixmap pixmap;
     pixmap.load(path);
     return pixmap.toImage();
+}
+
+// Why the image reader cannot read a file, in its own words.
+QString readerError(const QString &path)
+{
+    QImageReader reader(path);
+    reader.read();
+    return reader.errorString();
+}
+
+// The picture as stored in the file, before any orientation tag is applied.
+QImage storedPixels(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    return reader.read();
+}
+
+// Turns stored pixels upright by an EXIF orientation value (1 to 8).
+QImage upright(const QImage &stored, int orientation)
+{
+    QTransform turn;
+    switch (orientation) {
+    case 2: return stored.mirrored(true, false);
+    case 3: return stored.transformed(turn.rotate(180));
+    case 4: return stored.mirrored(false, true);
+    case 5: return stored.transformed(turn.rotate(90)).mirrored(true, false);
+    case 6: return stored.transformed(turn.rotate(90));
+    case 7: return stored.transformed(turn.rotate(270)).mirrored(true, false);
+    case 8: return stored.transformed(turn.rotate(270));
+    default: return stored;
+    }
 }
 
 } // namespace
@@ -151,7 +189,7 @@ private slots:
         const SeenDialog &box = driver->seen[2];
         QCOMPARE(box.kind, QString("box"));
         QCOMPARE(box.text, QString("Damn! File is incorrect!"));
-        QVERIFY(box.informativeText.isEmpty());
+        QCOMPARE(box.informativeText, readerError(path("text.png")));
         QCOMPARE(box.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
         QCOMPARE(box.statusWhileUp, QString("Image wasn't Opened!"));
         QCOMPARE(driver->seen[3].kind, QString("file"));
@@ -273,26 +311,29 @@ private slots:
         QCOMPARE(folderEntries(dir.path()).filter("edited"), QStringList{"edited.png"});
     }
 
-    // Save As writes the new name but keeps the opened one as the target of Save.
+    // Save As moves the document to the name chosen: later Saves write there and
+    // leave the opened file alone.
     void saveAsThenSave()
     {
         const QString file = writeImage("first.png", testimages::photoLikeImage(30, 20, 6));
         const QString copy = path("copy.bmp");
+        const QByteArray originalBefore = fileHash(file);
         open(file);
         modify();
         driver->chooseFile(copy);
         QVERIFY(probe->runForResult("saveImAs"));
         QCOMPARE(probe->status(), QString("Image was Saved Ass"));
         QVERIFY(!probe->isModified());
-        QCOMPARE(probe->curFile(), file);
+        QCOMPARE(probe->curFile(), copy);
         COMPARE_IMAGES(QImage(copy), workingImage());
         QCOMPARE(QImageReader(copy).format(), QByteArray("bmp"));
 
-        const QByteArray copyBefore = fileHash(copy);
         probe->run("linear");
         QVERIFY(probe->runForResult("saveIm"));
-        COMPARE_IMAGES(QImage(file), workingImage());
-        QCOMPARE(fileHash(copy), copyBefore);
+        QCOMPARE(driver->seen.size(), 2); // no dialog for the Save
+        QCOMPARE(probe->status(), QString("Image was Saved"));
+        COMPARE_IMAGES(QImage(copy), workingImage());
+        QCOMPARE(fileHash(file), originalBefore);
     }
 
     void saveAsCancelled()
@@ -346,8 +387,9 @@ private slots:
         QCOMPARE(fileHash(file), hashBefore);
     }
 
-    // The opened file's folder has gone: Save cannot write there.
-    void failedSave()
+    // The opened file's folder has gone: Save asks for a name, and a name in a
+    // folder that does not exist is refused with the reason.
+    void saveIntoVanishedFolder()
     {
         QTemporaryDir openDir;
         const QString file = openDir.filePath("opened.png");
@@ -355,12 +397,14 @@ private slots:
         open(file);
         modify();
         QVERIFY(openDir.remove());
-        driver->press();
+        driver->chooseFile(file).press();
         QVERIFY(!probe->runForResult("saveIm"));
+        QCOMPARE(driver->seen[1].kind, QString("file"));
         QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
-        QVERIFY(!driver->lastSeen().informativeText.isEmpty());
-        QCOMPARE(probe->status(), QString("Image wasn't Saved"));
+        QVERIFY(driver->lastSeen().informativeText.contains(file));
+        QCOMPARE(probe->status(), QString("Image wasn't Saved Ass"));
         QVERIFY(probe->isModified());
+        QVERIFY(!QFileInfo::exists(openDir.path()));
     }
 
     void failedSaveIntoReadOnlyFolder()
@@ -454,8 +498,8 @@ private slots:
         COMPARE_IMAGES(workingImage(), edited);
     }
 
-    // Answering Save when the save fails keeps the work: the question answers
-    // no, so Open shows no file dialog and the document stays modified.
+    // Answering Save when nothing is saved keeps the work: the question answers
+    // no, so Open shows no file dialog of its own and the document stays modified.
     void questionWithFailedSave()
     {
         QTemporaryDir openDir;
@@ -464,10 +508,11 @@ private slots:
         open(file);
         modify();
         QVERIFY(openDir.remove());
-        driver->press(QMessageBox::Save).press();
+        driver->press(QMessageBox::Save).cancelFile(); // Save asks for a name: the file has gone
         probe->run("openIm");
         QCOMPARE(driver->seen.size(), 3);
-        QCOMPARE(driver->seen[2].text, QString("Damn! Image wasn't Saved!"));
+        QCOMPARE(driver->seen[2].kind, QString("file"));
+        QCOMPARE(QFileInfo(driver->seen[2].proposedFile).fileName(), QString("opened.png"));
         QVERIFY(probe->isModified());
         QCOMPARE(probe->curFile(), file);
     }
@@ -548,7 +593,7 @@ private slots:
         open(file);
         modify();
         QVERIFY(openDir.remove());
-        driver->press(QMessageBox::Save).press();
+        driver->press(QMessageBox::Save).cancelFile();
         QVERIFY(!window->close());
         QVERIFY(window->isVisible());
         QVERIFY(probe->isModified());
@@ -567,6 +612,356 @@ private slots:
         QApplication::setQuitOnLastWindowClosed(false);
         QCOMPARE(code, 0);
         QVERIFY(!window->isVisible());
+    }
+
+    // A picture reduced on opening is never written over its original by Save:
+    // Save, from the menu or as the answer to the question, asks for a name, in
+    // the original's folder, proposing a name of its own.
+    void reducedPhotoSaveAsksForName_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<bool>("touched");
+        QTest::newRow("save") << QByteArray("saveIm") << true;
+        QTest::newRow("save, untouched") << QByteArray("saveIm") << false;
+        QTest::newRow("exit, question answered save") << QByteArray("exit") << false;
+    }
+    void reducedPhotoSaveAsksForName()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(bool, touched);
+        const QString file = writeImage("holiday.png", testimages::photoLikeImage(1536, 1024, 12));
+        const QByteArray before = fileHash(file);
+        window->show();
+        open(file);
+        QVERIFY(probe->isModified()); // the reduction counts as a change
+        if (touched)
+            probe->run("gauss");
+        driver->seen.clear();
+        if (command == "exit")
+            driver->press(QMessageBox::Save);
+        driver->cancelFile();
+        probe->run(command.constData());
+
+        const SeenDialog dialog = driver->lastSeen();
+        QCOMPARE(dialog.kind, QString("file"));
+        QCOMPARE(dialog.proposedFile, path("holiday-768x512.png"));
+        QCOMPARE(fileHash(file), before);
+        QVERIFY(probe->isModified());
+        QCOMPARE(probe->curFile(), file);
+        QVERIFY(window->isVisible()); // Exit went no further
+    }
+
+    // The name chosen then is the document's file: later Saves write it, without
+    // a dialog. Choosing the original's name takes the dialog's own "replace?".
+    void reducedPhotoSavedUnderChosenName_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("the proposed name") << "holiday-768x512.png";
+        QTest::newRow("the original's name, replacing it") << "holiday.png";
+    }
+    void reducedPhotoSavedUnderChosenName()
+    {
+        QFETCH(QString, chosen);
+        const QString file = writeImage("holiday.png", testimages::photoLikeImage(1536, 1024, 13));
+        const QByteArray before = fileHash(file);
+        open(file);
+        driver->chooseFile(path(chosen));
+        if (chosen == "holiday.png")
+            driver->press(QMessageBox::Yes);
+        QVERIFY(probe->runForResult("saveIm"));
+        QCOMPARE(probe->status(), QString("Image was Saved Ass"));
+        QCOMPARE(probe->curFile(), path(chosen));
+        COMPARE_IMAGES(QImage(path(chosen)), workingImage());
+        if (chosen != "holiday.png")
+            QCOMPARE(fileHash(file), before);
+
+        const int dialogs = driver->seen.size();
+        probe->run("linear");
+        QVERIFY(probe->runForResult("saveIm"));
+        QCOMPARE(driver->seen.size(), dialogs);
+        QCOMPARE(probe->status(), QString("Image was Saved"));
+        COMPARE_IMAGES(QImage(path(chosen)), workingImage());
+        QFile::remove(path("holiday-768x512.png"));
+    }
+
+    // A file whose format has no writer: Save asks for a name, proposing a PNG.
+    void saveOfFormatWithoutWriterAsksForName()
+    {
+        const QString gif = path("animation.gif");
+        QFile::remove(gif);
+        QVERIFY(QFile::copy(QFINDTESTDATA("../data/badinputs/many-frames.gif"), gif));
+        const QByteArray before = fileHash(gif);
+        open(gif);
+        modify();
+        driver->chooseFile(path("animation.png"));
+        QVERIFY(probe->runForResult("saveIm"));
+        QCOMPARE(driver->seen[1].proposedFile, path("animation.png"));
+        QCOMPARE(probe->curFile(), path("animation.png"));
+        COMPARE_IMAGES(QImage(path("animation.png")), workingImage());
+        QCOMPARE(fileHash(gif), before);
+        QFile::remove(path("animation.png"));
+    }
+
+    // Save writes only to the file it opened or last wrote. A name that now
+    // stands for another file (a link to someone else's file, another file moved
+    // there) or for none makes Save ask for a name; cancelling writes nothing.
+    void saveOfSwappedFileAsksForName_data()
+    {
+        QTest::addColumn<QString>("swap");
+        QTest::newRow("replaced by a link to another file") << "link";
+        QTest::newRow("replaced by another file") << "file";
+        QTest::newRow("removed") << "removed";
+        QTest::newRow("saved before, then replaced") << "file after a save";
+    }
+    void saveOfSwappedFileAsksForName()
+    {
+        QFETCH(QString, swap);
+        QTemporaryDir shared;
+        const QString picture = shared.filePath("pic.png");
+        const QString secret = shared.filePath("secret.conf");
+        QVERIFY(testimages::photoLikeImage(20, 16, 14).save(picture));
+        QFile secretFile(secret);
+        QVERIFY(secretFile.open(QIODevice::WriteOnly));
+        secretFile.write("password = hunter2\n");
+        secretFile.close();
+        QVERIFY(secretFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QByteArray secretBefore = fileHash(secret);
+
+        open(picture);
+        modify();
+        if (swap == "file after a save") {
+            QVERIFY(probe->runForResult("saveIm"));
+            modify();
+        }
+        QVERIFY(QFile::remove(picture));
+        if (swap == "link")
+            QVERIFY(QFile::link(secret, picture));
+        else if (swap != "removed")
+            QVERIFY(testimages::photoLikeImage(8, 8, 15).save(picture));
+        const QByteArray pictureBefore = fileHash(picture);
+
+        driver->seen.clear();
+        driver->cancelFile();
+        QVERIFY(!probe->runForResult("saveIm"));
+        QCOMPARE(driver->seen.size(), 1);
+        QCOMPARE(driver->seen[0].kind, QString("file"));
+        QCOMPARE(driver->seen[0].proposedFile, picture);
+        QCOMPARE(fileHash(secret), secretBefore);
+        QCOMPARE(fileHash(picture), pictureBefore);
+        QCOMPARE(QFileInfo(picture).isSymLink(), swap == "link");
+        QVERIFY(probe->isModified());
+    }
+
+    // A link that leads nowhere is not written through: Save As refuses it.
+    void saveAsOntoDanglingLinkRefused()
+    {
+        QTemporaryDir target;
+        const QString link = target.filePath("link.png");
+        const QString nowhere = target.filePath("nowhere/else.png");
+        QVERIFY(QFile::link(nowhere, link));
+        open(path("small.png"));
+        modify();
+        driver->chooseFile(link).press();
+        QVERIFY(!probe->runForResult("saveImAs"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
+        QVERIFY(driver->lastSeen().informativeText.contains(link));
+        QCOMPARE(probe->status(), QString("Image wasn't Saved Ass"));
+        QVERIFY(probe->isModified());
+        QVERIFY(!QFileInfo::exists(target.filePath("nowhere")));
+        QVERIFY(QFileInfo(link).isSymLink());
+    }
+
+    // Every failed load says why, in the reader's words.
+    void failedLoadSaysWhy_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("not a picture") << path("text.png");
+        QTest::newRow("truncated") << QFINDTESTDATA("../data/badinputs/truncated-header.jpg");
+        QTest::newRow("too big to decode") << QFINDTESTDATA("../data/badinputs/bomb-rgb.png");
+    }
+    void failedLoadSaysWhy()
+    {
+        QFETCH(QString, file);
+        QVERIFY(QFileInfo::exists(file));
+        driver->chooseFile(file).press().cancelFile();
+        probe->run("openIm");
+        const SeenDialog box = driver->seen[1];
+        QCOMPARE(box.text, QString("Damn! File is incorrect!"));
+        QVERIFY(!box.informativeText.isEmpty());
+        QCOMPARE(box.informativeText, readerError(file));
+        QVERIFY(!probe->isOpened());
+    }
+
+    // Photos open upright: the orientation tag is applied before the width test,
+    // so a portrait photo stored sideways is reduced by its upright width.
+    void photosOpenUpright_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<QSize>("opened");
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            QTest::addRow("orientation %d", orientation) << orientation << QSize(40, 24)
+                                                         << (orientation >= 5 ? QSize(24, 40) : QSize(40, 24));
+        QTest::newRow("portrait stored landscape, not reduced") << 6 << QSize(1000, 600) << QSize(600, 1000);
+        QTest::newRow("landscape stored portrait, reduced") << 8 << QSize(600, 1000) << QSize(760, 456);
+    }
+    void photosOpenUpright()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QSize, stored);
+        QFETCH(QSize, opened);
+        const QString file = path("phone.jpg");
+        photofixtures::CameraData camera;
+        camera.orientation = orientation;
+        QVERIFY(photofixtures::writePhoto(file, testimages::photoLikeImage(stored.width(), stored.height(), 16), camera));
+        const QImage pixels = storedPixels(file);
+        QCOMPARE(pixels.size(), stored);
+        open(file);
+        QCOMPARE(probe->status(), QString("Image was Opened"));
+        QCOMPARE(workingImage().size(), opened);
+        const QImage turned = upright(pixels, orientation);
+        if (turned.width() <= 768)
+            COMPARE_IMAGES(workingImage(), turned);
+        else
+            COMPARE_IMAGES(workingImage(), effects::resample(turned, 76800 / turned.width()));
+    }
+
+    // A file without an orientation tag loads exactly as the pixmap's own loader
+    // loads it, in every format the effects are tested from.
+    void filesWithoutOrientationLoadAsBefore_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QImage>("picture");
+        const QImage photo = testimages::photoLikeImage(33, 21, 17);
+        QTest::newRow("png") << "plain.png" << photo;
+        QTest::newRow("png with alpha") << "alpha.png" << testimages::randomAlphaImage(17, 9, 18);
+        QTest::newRow("png, gray") << "gray.png" << photo.convertToFormat(QImage::Format_Grayscale8);
+        QTest::newRow("png, 16 bit") << "deep.png" << photo.convertToFormat(QImage::Format_RGBA64);
+        QTest::newRow("png, indexed") << "indexed.png" << photo.convertToFormat(QImage::Format_Indexed8);
+        QTest::newRow("png, one bit") << "mono.png" << photo.convertToFormat(QImage::Format_Mono);
+        QTest::newRow("bmp") << "plain.bmp" << photo;
+        QTest::newRow("jpeg") << "plain.jpg" << photo;
+        QTest::newRow("tiff") << "plain.tif" << photo;
+        QTest::newRow("webp") << "plain.webp" << photo;
+        QTest::newRow("ppm") << "plain.ppm" << photo;
+    }
+    void filesWithoutOrientationLoadAsBefore()
+    {
+        QFETCH(QString, name);
+        QFETCH(QImage, picture);
+        const QString file = writeImage(name, picture);
+        open(file);
+        const QImage expected = loadedAsTheEditorDoes(file);
+        QCOMPARE(workingImage().format(), expected.format());
+        COMPARE_IMAGES(workingImage(), expected);
+        QCOMPARE(testimages::wordsOf(workingImage()), testimages::wordsOf(expected));
+    }
+
+    // Save and Save As carry the photo's EXIF, XMP and IPTC data into every
+    // format that holds them, with the orientation upright and the new size.
+    void saveKeepsMetadata_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("holdsIptc");
+        QTest::newRow("jpeg") << "jpg" << true;
+        QTest::newRow("png") << "png" << true;
+        QTest::newRow("tiff") << "tif" << true;
+        QTest::newRow("webp") << "webp" << false;
+    }
+    void saveKeepsMetadata()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(bool, holdsIptc);
+        const QString file = path("camera.jpg");
+        photofixtures::CameraData camera;
+        camera.orientation = 6;
+        QVERIFY(photofixtures::writePhoto(file, testimages::photoLikeImage(40, 24, 19), camera));
+        open(file);
+        probe->run("grayworld");
+        const QString saved = path("camera-edited." + suffix);
+        QFile::remove(saved);
+        driver->chooseFile(saved);
+        QVERIFY(probe->runForResult("saveImAs"));
+        QCOMPARE(probe->status(), QString("Image was Saved Ass"));
+
+        const photofixtures::ReadBack data = photofixtures::readBack(saved);
+        QVERIFY(data.readable);
+        QCOMPARE(data.exifText("Exif.Image.Make"), camera.make);
+        QCOMPARE(data.exifText("Exif.Image.Model"), camera.model);
+        QCOMPARE(data.exifText("Exif.Photo.DateTimeOriginal"), camera.dateTaken);
+        QCOMPARE(data.exifText("Exif.GPSInfo.GPSLatitudeRef"), QString("N"));
+        QCOMPARE(data.exifNumber("Exif.Image.Orientation"), 1L);
+        QCOMPARE(data.exifNumber("Exif.Photo.PixelXDimension"), 24L);
+        QCOMPARE(data.exifNumber("Exif.Photo.PixelYDimension"), 40L);
+        QCOMPARE(data.xmpText("Xmp.dc.title"), QString("lang=\"x-default\" ") + camera.title);
+        if (holdsIptc)
+            QCOMPARE(data.iptcText("Iptc.Application2.Caption"), camera.caption);
+
+        // The picture reads back upright, as it was saved, in every viewer.
+        QImageReader reader(saved);
+        reader.setAutoTransform(true);
+        const QImage reread = reader.read();
+        QCOMPARE(reread.size(), QSize(24, 40));
+        if (suffix == "png" || suffix == "tif")
+            COMPARE_IMAGES(reread, workingImage());
+        QFile::remove(saved);
+    }
+
+    // The opened file's colour profile stays with the picture through the effects
+    // and is written with it.
+    void saveKeepsColourProfile_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("png") << "png";
+        QTest::newRow("jpeg") << "jpg";
+        QTest::newRow("tiff") << "tif";
+    }
+    void saveKeepsColourProfile()
+    {
+        QFETCH(QString, suffix);
+        QImage wideGamut = testimages::photoLikeImage(30, 20, 20);
+        wideGamut.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+        const QString file = writeImage("p3.png", wideGamut);
+        open(file);
+        for (const char *effect : {"grayworld", "median", "rotate", "zoom2"})
+            probe->run(effect);
+        QCOMPARE(workingImage().colorSpace(), QColorSpace(QColorSpace::DisplayP3));
+        const QString saved = path("p3-edited." + suffix);
+        driver->chooseFile(saved);
+        QVERIFY(probe->runForResult("saveImAs"));
+        QCOMPARE(QImage(saved).colorSpace(), QColorSpace(QColorSpace::DisplayP3));
+        QFile::remove(saved);
+    }
+
+    // Metadata that cannot be read never cost the save: the pixels are written
+    // without them, and the status bar says so.
+    void unreadableMetadataStillSaves()
+    {
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(testimages::photoLikeImage(30, 20, 21).save(&buffer, "jpg"));
+        const QByteArray exif = QByteArray("Exif\0\0", 6) + "garbage, not a TIFF header";
+        QByteArray segment("\xff\xe1", 2);
+        segment.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xff)).append(exif);
+        jpeg.insert(2, segment); // right after the start-of-image marker
+        const QString file = path("broken-exif.jpg");
+        QFile broken(file);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(jpeg);
+        broken.close();
+
+        open(file);
+        QCOMPARE(probe->status(), QString("Image was Opened"));
+        modify();
+        const QString saved = path("broken-exif-edited.png");
+        driver->chooseFile(saved);
+        QVERIFY(probe->runForResult("saveImAs"));
+        QVERIFY2(probe->status().startsWith("Image was Saved Ass without its metadata: "),
+                 qPrintable(probe->status()));
+        QVERIFY(!probe->isModified());
+        COMPARE_IMAGES(QImage(saved), workingImage());
+        QFile::remove(saved);
     }
 
     // Every effect refuses before the first Open, with its box and then the

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMetaMethod>
 #include <QSignalSpy>
+#include <QScrollArea>
 #include <QTest>
 
 namespace {
@@ -91,7 +92,10 @@ private slots:
         QVERIFY(qobject_cast<QVBoxLayout *>(mainLayout));
         QCOMPARE(mainLayout->sizeConstraint(), QLayout::SetMinimumSize);
         QCOMPARE(mainLayout->count(), 2);
-        QCOMPARE(mainLayout->itemAt(0)->widget(), probe->labelIm());
+        // The label shows the picture in a scroll area, which keeps the tabs on the screen.
+        auto *pictureArea = qobject_cast<QScrollArea *>(mainLayout->itemAt(0)->widget());
+        QVERIFY(pictureArea);
+        QCOMPARE(pictureArea->widget(), probe->labelIm());
         QCOMPARE(mainLayout->itemAt(1)->widget(), probe->tabWidget());
 
         const QStringList titles = {"Harshness", "Median Filtration", "Gauss Filtration",

@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QImageWriter>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,8 +219,8 @@ private slots:
         QCOMPARE(folderContents(dir.path()), before);
     }
 
-    // Save writes to the opened file in the format its suffix names: a GIF can be
-    // read but not written, so Save must refuse and leave the GIF alone.
+    // A GIF can be read but not written: Save asks for a name, and the GIF's own
+    // name, chosen again, is refused, leaving the GIF alone.
     void saveOverOpenedGif()
     {
         QTemporaryDir dir;
@@ -230,8 +231,40 @@ private slots:
         QVERIFY(QFile::copy(corpus, gif));
         openAndModify(gif);
         const QMap<QString, QByteArray> before = folderContents(dir.path());
-        expectFailedSave(QString(), false, {"Unsupported image format"});
+        driver->chooseFile(gif).press(QMessageBox::Yes).press();
+        QVERIFY(!probe->runForResult("saveIm"));
+        QCOMPARE(driver->lastSeen().text, QString("Damn! Image wasn't Saved!"));
+        QCOMPARE(driver->lastSeen().informativeText, QString("Unsupported image format"));
+        QCOMPARE(probe->status(), QString("Image wasn't Saved Ass"));
+        QVERIFY(probe->isModified());
         QCOMPARE(folderContents(dir.path()), before);
+    }
+
+    // A full disk stops the write part-way in every writable format: the box says
+    // what the device said, and which file could not be written.
+    void fullDiskSaysWhyInEveryFormat_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        for (const QByteArray &format : QImageWriter::supportedImageFormats())
+            QTest::newRow(format.constData()) << format;
+    }
+    void fullDiskSaysWhyInEveryFormat()
+    {
+        QFETCH(QByteArray, format);
+        SmallDisk small("size=512k,mode=0755");
+        if (!small.isMounted())
+            QSKIP(qPrintable("cannot mount a small tmpfs for the test (" + small.whyNot()
+                             + "): run as root to test a full disk"));
+        const QString photo = small.filePath("photo.png");
+        QVERIFY(testimages::photoLikeImage(160, 120, 4).save(photo));
+        openAndModify(photo);
+        QVERIFY(small.fill());
+        const QMap<QString, QByteArray> before = folderContents(small.path());
+        const QString target = small.filePath("copy." + QString::fromLatin1(format));
+        expectFailedSave(target, false, {systemError(ENOSPC)});
+        QVERIFY2(driver->lastSeen().informativeText.contains(target),
+                 qPrintable(driver->lastSeen().informativeText));
+        QCOMPARE(folderContents(small.path()), before);
     }
 };
 
