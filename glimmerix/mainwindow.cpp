@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
@@ -27,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -38,6 +41,8 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QUndoStack>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QVector>
 
@@ -109,6 +114,21 @@ QImage computeWaiting(Computation computation)
 {
     WaitCursor wait;
     return computation();
+}
+
+// The local picture file that a drag carries first, or nothing when it carries
+// none (text, a remote address, a file that is no picture).
+QString droppedPictureFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return QString();
+    const QUrl first = data->urls().first();
+    if (!first.isLocalFile())
+        return QString();
+    const QString fileName = first.toLocalFile();
+    if (!QFileInfo(fileName).isFile() || QImageReader::imageFormat(fileName).isEmpty())
+        return QString();
+    return fileName;
 }
 
 // Formats whose files Save can write again.
@@ -277,11 +297,15 @@ MainWindow::MainWindow()
     window->setLayout(mainLayout);
     setCentralWidget(window);
 
+    undoStack = new QUndoStack(this);
+    connect(undoStack, &QUndoStack::cleanChanged, this, &MainWindow::historyCleanChanged);
+
     createActions();
     createMenus();
     createStatusBar();
 
     setUnifiedTitleAndToolBarOnMac(true);
+    setAcceptDrops(true);
 
     // Wide enough at start for every tab title.
     leastWindowSize = windowSizeShowingWholeImage().boundedTo(screenRoomForWindow());
@@ -291,6 +315,10 @@ MainWindow::MainWindow()
 
 MainWindow::~MainWindow()
 {
+    // The history goes first: its steps hold pictures and call back into the window.
+    disconnect(undoStack, nullptr, this, nullptr);
+    delete undoStack;
+
     delete openImAct;
     delete saveImAct;
     delete saveImAsAct;
@@ -413,6 +441,14 @@ void MainWindow::createActions()
     connect(spinBoxM, &QSpinBox::valueChanged, this, &MainWindow::inputmed);
     connect(butM, &QPushButton::pressed, this, &MainWindow::median);
 
+    undoAct = undoStack->createUndoAction(this, tr("&Undo"));
+    undoAct->setShortcuts(QKeySequence::Undo);
+    undoAct->setStatusTip(tr("Take back the last effect"));
+
+    redoAct = undoStack->createRedoAction(this, tr("&Redo"));
+    redoAct->setShortcuts(QKeySequence::Redo);
+    redoAct->setStatusTip(tr("Do the effect taken back again"));
+
     grayworldAct = new QAction(tr("&Gray World"), this);
     grayworldAct->setStatusTip(tr("Gray World"));
     connect(grayworldAct, &QAction::triggered, this, &MainWindow::grayworld);
@@ -426,6 +462,10 @@ void MainWindow::createMenus()
     fileMenu->addAction(saveImAsAct);
     fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
+
+    editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->addAction(undoAct);
+    editMenu->addAction(redoAct);
 
     effectsMenu = menuBar()->addMenu(tr("&Effects"));
     effectsMenu->addAction(linearAct);
@@ -465,6 +505,52 @@ void MainWindow::openIm()
             return;
     }
     adoptPicture(fileName, loaded, colorSpace);
+}
+
+void MainWindow::openFromOutside(const QString &fileName)
+{
+    openNamedFile(QFileInfo(fileName).absoluteFilePath());
+}
+
+// Opens a file whose name is known already: no file dialog; a file that does not
+// load is told, and the document stays as it was.
+bool MainWindow::openNamedFile(const QString &fileName)
+{
+    QPixmap loaded;
+    QColorSpace colorSpace;
+    QString whyNot;
+    if (!loadPicture(fileName, loaded, colorSpace, &whyNot)) {
+        statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
+        showBox("Damn! File is incorrect!", QString(), whyNot);
+        return false;
+    }
+    adoptPicture(fileName, loaded, colorSpace);
+    return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedPictureFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString fileName = droppedPictureFile(event->mimeData());
+    if (fileName.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened once the drop has ended: the question and the boxes are modal, and
+    // the program the file came from waits until its drop is done.
+    QMetaObject::invokeMethod(this, [this, fileName] {
+        if (isModified && !maybeSave())
+            return;
+        openNamedFile(fileName);
+    }, Qt::QueuedConnection);
 }
 
 // Reads a picture file upright: a photo's orientation tag is applied, so that a
@@ -533,11 +619,23 @@ void MainWindow::adoptPicture(const QString &fileName, const QPixmap &loaded,
     const QSize loadedSize = curImage->size();
     if (image->width() > widestOpenedImage) {
         inputzoo(76800.0 / image->width());
+        // Run as part of the opening, not as a step of its own: the history
+        // keeps nothing of the picture as loaded.
+        ++effectsRunning;
         zoom2();
+        --effectsRunning;
         isReducedCopy = curImage->size() != loadedSize;
     }
     if (labelIm->minimumSize() != labelBefore)
         fitWindowToImage();
+
+    // A new history: the reduction belongs to the opening, and leaves no state
+    // of the new history saved.
+    const bool reducedOnOpening = isModified;
+    undoStack->clear();
+    if (reducedOnOpening)
+        undoStack->resetClean();
+    isModified = reducedOnOpening;
 
     koefp = 100.0;
     koefg = 0.0;
@@ -609,6 +707,7 @@ bool MainWindow::saveIm()
         return false;
     }
     savedFile = identityOf(curFile);
+    undoStack->setClean();
     isModified = false;
     if (metadataNote.isEmpty())
         statusBar()->showMessage(tr("Image was Saved"), statusTimeout);
@@ -666,6 +765,7 @@ void MainWindow::documentSavedAs(const QString &fileName)
     curFile = fileName;
     savedFile = identityOf(fileName);
     isReducedCopy = false;
+    undoStack->setClean();
     isModified = false;
 }
 
@@ -757,6 +857,72 @@ bool MainWindow::maybeSave()
 
 // ---------------------------------------------------------------------------
 // The effect frame
+
+// One step of the history around an effect command: the state before it is
+// kept, and once the command has changed the picture the step is recorded. A
+// command run by another (the blur inside sharpening) is part of that one's step.
+class MainWindow::HistoryStep
+{
+public:
+    HistoryStep(MainWindow &window, const QString &name)
+        : window(window), name(name), outermost(window.effectsRunning++ == 0)
+    {
+        if (outermost) {
+            window.effectChangedPicture = false;
+            before = window.documentState();
+        }
+    }
+    ~HistoryStep()
+    {
+        --window.effectsRunning;
+        if (!outermost || !window.effectChangedPicture)
+            return;
+        MainWindow *target = &window;
+        window.undoStack->push(new EffectStep(name, std::move(before), window.documentState(),
+                                              [target](const DocumentState &state) {
+                                                  target->restoreDocumentState(state);
+                                              }));
+        limitHistory(*window.undoStack);
+    }
+    HistoryStep(const HistoryStep &) = delete;
+    HistoryStep &operator=(const HistoryStep &) = delete;
+
+private:
+    MainWindow &window;
+    QString name;
+    bool outermost;
+    DocumentState before;
+};
+
+DocumentState MainWindow::documentState() const
+{
+    return DocumentState{*curImage, koefp, koefg};
+}
+
+// Undo and redo: the picture, its display, the label's and the window's size and
+// the zoom and rotation totals as they were. The parameters stay as they are.
+void MainWindow::restoreDocumentState(const DocumentState &state)
+{
+    *curImage = state.picture;
+    koefp = state.koefp;
+    koefg = state.koefg;
+    showWorkingImage();
+    fitLabelToImage();
+    repaint();
+}
+
+// The document counts as modified exactly when the history stands elsewhere
+// than at the state last saved.
+void MainWindow::historyCleanChanged(bool clean)
+{
+    isModified = !clean;
+}
+
+void MainWindow::markChanged()
+{
+    isModified = true;
+    effectChangedPicture = true;
+}
 
 // The guard every effect starts with: with no image open, says so and refuses.
 bool MainWindow::refuseWithoutImage()
@@ -886,9 +1052,10 @@ void MainWindow::zoom()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Zoom"));
     const double koef = zoo;
     QImage Temp = computeWaiting([&] { return effects::zoomAboutCentre(*curImage, koef, koefp); });
-    isModified = true;
+    markChanged();
     koefp = koef;
     commitWorkingImage(Temp);
     showWorkingImage();
@@ -899,6 +1066,7 @@ void MainWindow::zoom2()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Resample"));
     const int koef = wholePercent(zoo);
     QImage Temp;
     if (effects::resampleAllowed(curImage->size(), koef))
@@ -908,7 +1076,7 @@ void MainWindow::zoom2()
         statusBar()->showMessage(tr("Image wasn't Zoomed"), statusTimeout);
         return;
     }
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     fitLabelToImage();
@@ -920,9 +1088,10 @@ void MainWindow::rotate()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Rotation"));
     const double koef = rot;
     QImage Temp = computeWaiting([&] { return effects::rotateAboutCentre(*curImage, koef, koefg); });
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     koefg = koef;
@@ -933,6 +1102,7 @@ void MainWindow::gauss()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Gauss"));
     const double sigma = gau;
     const int N = effects::gaussHalfWidth(sigma);
     QVector<double> wind = effects::gaussWindow(sigma);
@@ -941,7 +1111,7 @@ void MainWindow::gauss()
     const int height = curImage->height();
     wash(&Temp, height, width, N, wind.data(), true);
     wash(&Temp, width, height, N, wind.data(), false);
-    isModified = true;
+    markChanged();
     showWorkingImage();
     finishEffect(tr("Image was Gaussed"));
 }
@@ -964,8 +1134,9 @@ void MainWindow::median()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Median"));
     QImage Temp = computeWaiting([&] { return effects::median(*curImage, med); });
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Medianed"));
@@ -975,8 +1146,9 @@ void MainWindow::grayworld()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Gray World"));
     QImage Temp = computeWaiting([&] { return effects::grayWorld(*curImage); });
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Gray Worlded"));
@@ -986,12 +1158,13 @@ void MainWindow::harshnes()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Harshness"));
     const double koef = sha;
     const QImage unsharpened = *curImage;
     inputgau(0.7);
     gauss();
     QImage Temp = computeWaiting([&] { return effects::sharpen(unsharpened, *curImage, koef); });
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Sharped"));
@@ -1001,13 +1174,14 @@ void MainWindow::waves()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Waves"));
     if (wadl == 0.0 || std::isnan(wadl)) {
         showBox("Damn! Wawe length can't be 0!");
         statusBar()->showMessage(tr("Image wasn't Waved"), statusTimeout);
         return;
     }
     QImage Temp = computeWaiting([&] { return effects::waves(*curImage, wadl, waam); });
-    isModified = true;
+    markChanged();
     commitWorkingImage(Temp);
     showWorkingImage();
     finishEffect(tr("Image was Waved"));
@@ -1017,9 +1191,10 @@ void MainWindow::linear()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Linear"));
     QImage Temp(curImage->size(), QImage::Format_RGB32);
     extension(&Temp, effects::StretchBrightness);
-    isModified = true;
+    markChanged();
     showWorkingImage();
     fitLabelToImage();
     finishEffect(tr("Image was Lineal Extensioned"));
@@ -1029,10 +1204,11 @@ void MainWindow::inchannel()
 {
     if (refuseWithoutImage())
         return;
+    const HistoryStep step(*this, tr("Channel"));
     QImage Temp(curImage->size(), QImage::Format_RGB32);
     for (int i = effects::StretchBlue; i <= effects::StretchRed; ++i)
         extension(&Temp, i);
-    isModified = true;
+    markChanged();
     showWorkingImage();
     fitLabelToImage();
     finishEffect(tr("Image was Channel Extensioned"));

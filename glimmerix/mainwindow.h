@@ -1,6 +1,7 @@
 #ifndef GLIMMERIX_MAINWINDOW_H
 #define GLIMMERIX_MAINWINDOW_H
 
+#include "effecthistory.h"
 #include "photometadata.h"
 
 #include <QColorSpace>
@@ -10,6 +11,8 @@
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QResizeEvent;
 class QDoubleSpinBox;
 class QHBoxLayout;
@@ -22,6 +25,7 @@ class QScrollArea;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
+class QUndoStack;
 class QVBoxLayout;
 class QWidget;
 
@@ -36,11 +40,18 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+    // Opens a file named from outside the editor (the command line), as Open
+    // does once a file is chosen; a file that does not load is told in a box.
+    void openFromOutside(const QString &fileName);
+
 protected:
     // Closing through the window frame asks about unsaved changes, as Exit does.
     void closeEvent(QCloseEvent *event) override;
     // Remembers a size that the user gave the window by hand.
     void resizeEvent(QResizeEvent *event) override;
+    // A local image file dropped on the window opens as Open would open it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void openIm();
@@ -66,12 +77,14 @@ private slots:
     void inputrot(double);
     void inputwaam(double);
     void inputwadl(double);
+    void historyCleanChanged(bool clean);
 
 private:
     void createActions();
     void createMenus();
     void createStatusBar();
     bool maybeSave();
+    bool openNamedFile(const QString &fileName);
 
     bool loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
                      QString *error);
@@ -101,7 +114,11 @@ private:
     void documentSavedAs(const QString &fileName);
 
     // The effect frame shared by every effect command.
+    class HistoryStep;
     bool refuseWithoutImage();
+    void markChanged();
+    DocumentState documentState() const;
+    void restoreDocumentState(const DocumentState &state);
     void commitWorkingImage(QImage &result);
     void keepColorSpace(QImage &picture) const;
     void showWorkingImage();
@@ -176,6 +193,10 @@ private:
     QPushButton *butM;
     QMenu *fileMenu;
     QMenu *effectsMenu;
+    QMenu *editMenu;
+    QUndoStack *undoStack;
+    QAction *undoAct;
+    QAction *redoAct;
     QAction *newAct = nullptr;
     QAction *openImAct;
     QAction *saveImAct;
@@ -195,6 +216,12 @@ private:
     // Set by Exit once it has asked about unsaved changes, so that its own
     // closing of the window asks nothing more.
     bool exitConfirmed = false;
+
+    // Effect commands running now (sharpening runs the blur inside it), and
+    // whether the one running has changed the picture: the outermost becomes
+    // one step of the history.
+    int effectsRunning = 0;
+    bool effectChangedPicture = false;
 
     // The document is the file curFile reduced on opening: Save must not write
     // it over the original, so it asks for a name as Save As does.

@@ -14,7 +14,11 @@
 #include <QColorSpace>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QImageReader>
+#include <QMimeData>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -962,6 +966,107 @@ private slots:
         QVERIFY(!probe->isModified());
         COMPARE_IMAGES(QImage(saved), workingImage());
         QFile::remove(saved);
+    }
+
+    // A file named from outside (the command line) opens as Open opens a chosen
+    // one: a relative name is taken from the working folder, a wide photo is
+    // reduced; one that does not load is told, with no file dialog after it.
+    void openFromOutside()
+    {
+        writeImage("outside.png", testimages::photoLikeImage(1000, 50, 22));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        window->openFromOutside("outside.png");
+        QDir::setCurrent(before);
+        QCOMPARE(probe->curFile(), path("outside.png"));
+        QCOMPARE(workingImage().size(), QSize(760, 38));
+        QVERIFY(probe->isModified());
+        QCOMPARE(probe->status(), QString("Image was Opened"));
+
+        driver->press();
+        window->openFromOutside(path("missing.png"));
+        QCOMPARE(driver->seen.size(), 1);
+        QCOMPARE(driver->seen[0].text, QString("Damn! File is incorrect!"));
+        QVERIFY(driver->seen[0].informativeText.contains("missing.png"));
+        QCOMPARE(driver->seen[0].statusWhileUp, QString("Image wasn't Opened!"));
+        QCOMPARE(probe->curFile(), path("outside.png"));
+    }
+
+    // Dropping a local picture file opens it as Open does; of several files the
+    // first; anything else is refused at once.
+    void dropOpensPicture_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("taken");
+        const QUrl small = QUrl::fromLocalFile(path("small.png"));
+        const QUrl other = QUrl::fromLocalFile(path("other.png"));
+        QTest::newRow("a picture") << QList<QUrl>{small} << QString() << true;
+        QTest::newRow("two pictures") << QList<QUrl>{other, small} << QString() << true;
+        QTest::newRow("a file that is no picture") << QList<QUrl>{QUrl::fromLocalFile(path("text.png"))} << QString() << false;
+        QTest::newRow("a folder") << QList<QUrl>{QUrl::fromLocalFile(dir.path())} << QString() << false;
+        QTest::newRow("a remote picture") << QList<QUrl>{QUrl("https://example.org/small.png")} << QString() << false;
+        QTest::newRow("text") << QList<QUrl>() << path("small.png") << false;
+    }
+    void dropOpensPicture()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, text);
+        QFETCH(bool, taken);
+        QVERIFY(window->acceptDrops());
+        QMimeData data;
+        if (!urls.isEmpty())
+            data.setUrls(urls);
+        if (!text.isEmpty())
+            data.setText(text);
+        const QPointF where(10, 10);
+        QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        if (!taken)
+            return;
+        QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_VERIFY(probe->isOpened());
+        QCOMPARE(probe->curFile(), urls.first().toLocalFile());
+        QCOMPARE(probe->status(), QString("Image was Opened"));
+        QVERIFY(driver->seen.isEmpty());
+    }
+
+    // A drop on a modified picture asks about the changes first; Cancel keeps all.
+    void dropAsksAboutChanges_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cancel") << int(QMessageBox::Cancel);
+        QTest::newRow("discard") << int(QMessageBox::Discard);
+    }
+    void dropAsksAboutChanges()
+    {
+        QFETCH(int, answer);
+        open(path("small.png"));
+        modify();
+        const QImage edited = workingImage();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path("other.png"))});
+        driver->press(QMessageBox::StandardButton(answer));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        QTRY_COMPARE(driver->seen.size(), 2);
+        QTRY_COMPARE(driver->pendingAnswers(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(driver->lastSeen().text, QString("The document has been modified."));
+        if (answer == QMessageBox::Cancel) {
+            QCOMPARE(probe->curFile(), path("small.png"));
+            COMPARE_IMAGES(workingImage(), edited);
+            QVERIFY(probe->isModified());
+        } else {
+            QTRY_COMPARE(probe->curFile(), path("other.png"));
+            QVERIFY(!probe->isModified());
+        }
     }
 
     // Every effect refuses before the first Open, with its box and then the

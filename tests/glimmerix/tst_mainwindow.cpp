@@ -300,10 +300,16 @@ private slots:
     void menus()
     {
         const QList<QAction *> bar = window->menuBar()->actions();
-        QCOMPARE(bar.size(), 3);
+        QCOMPARE(bar.size(), 4);
         QCOMPARE(bar[0]->text(), QString("&File"));
-        QCOMPARE(bar[1]->text(), QString("&Effects"));
-        QVERIFY(bar[2]->isSeparator());
+        QCOMPARE(bar[1]->text(), QString("&Edit"));
+        QCOMPARE(bar[2]->text(), QString("&Effects"));
+        QVERIFY(bar[3]->isSeparator());
+
+        QStringList edit;
+        for (QAction *action : bar[1]->menu()->actions())
+            edit << action->text();
+        QCOMPARE(edit, (QStringList{"&Undo", "&Redo"}));
 
         QStringList file;
         for (QAction *action : bar[0]->menu()->actions())
@@ -311,9 +317,25 @@ private slots:
         QCOMPARE(file, (QStringList{"&Open...", "&Save", "Save &As...", "---", "E&xit"}));
 
         QStringList effectsMenu;
-        for (QAction *action : bar[1]->menu()->actions())
+        for (QAction *action : bar[2]->menu()->actions())
             effectsMenu << action->text();
         QCOMPARE(effectsMenu, (QStringList{"&Linear", "&Channel", "&Gray World"}));
+    }
+
+    // "&Edit" and "&Effects" share Alt+E: pressing it again goes on to the other.
+    void altEReachesBothMenus()
+    {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QStringList opened;
+        for (int press = 0; press < 2; ++press) {
+            QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            opened << qobject_cast<QMenu *>(QApplication::activePopupWidget())->title();
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+        }
+        QCOMPARE(opened, (QStringList{"&Edit", "&Effects"}));
     }
 
     void menuActions_data()
@@ -378,7 +400,8 @@ private slots:
             "gauss()", "median()", "grayworld()", "harshnes()", "waves()",
             "wash(QImage*,int,int,int,double*,bool)", "linear()", "inchannel()",
             "extension(QImage*,int)", "inputmed(int)", "inputgau(double)", "inputsha(double)",
-            "inputzoo(double)", "inputrot(double)", "inputwaam(double)", "inputwadl(double)"};
+            "inputzoo(double)", "inputrot(double)", "inputwaam(double)", "inputwadl(double)",
+            "historyCleanChanged(bool)"};
         QStringList declared;
         for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
             const QMetaMethod method = meta->method(i);

@@ -1,13 +1,18 @@
 // A generic input plugin for the tests of the form programs. Loaded into a real program
 // through QT_QPA_GENERIC_PLUGINS=windowprobe, it waits until the program's event loop
-// runs and a window is shown, prints one line describing every visible top-level window
-// to standard output, and then asks each of those windows to close, the same close
-// request that the window system sends when the user closes a window through its frame.
+// runs and a window is shown, lets the work the program queued for its start run
+// (a few turns of the event loop), prints one line describing every visible top-level
+// window to standard output, and then asks each of those windows to close, the same
+// close request that the window system sends when the user closes a window through its
+// frame.
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGenericPlugin>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -38,6 +43,12 @@ private:
         }
         if (windows.isEmpty()) {
             QTimer::singleShot(20, this, &WindowProbe::look);
+            return;
+        }
+        // Calls that the program queued before its event loop began come first.
+        if (turnsLeft > 0) {
+            --turnsLeft;
+            QMetaObject::invokeMethod(this, &WindowProbe::look, Qt::QueuedConnection);
             return;
         }
         for (QWidget *widget : std::as_const(windows)) {
@@ -71,8 +82,24 @@ private:
                << QStringLiteral("parts=") + parts.join(QLatin1Char(','));
         if (auto *label = qobject_cast<QLabel *>(widget))
             fields << QStringLiteral("pixmap=") + windowprobe::pixmapText(label->pixmap());
+        if (auto *mainWindow = qobject_cast<QMainWindow *>(widget)) {
+            fields << QStringLiteral("status=") + mainWindow->statusBar()->currentMessage();
+            // The picture of the first label inside that shows one.
+            for (const QLabel *label : widget->findChildren<QLabel *>()) {
+                if (!label->pixmap().isNull()) {
+                    fields << QStringLiteral("picture=") + windowprobe::pixmapText(label->pixmap());
+                    break;
+                }
+            }
+        }
+        if (auto *box = qobject_cast<QMessageBox *>(widget)) {
+            fields << QStringLiteral("text=") + box->text()
+                   << QStringLiteral("informative=") + box->informativeText();
+        }
         return fields.join(QLatin1Char('\t'));
     }
+
+    int turnsLeft = 3;
 };
 
 } // namespace

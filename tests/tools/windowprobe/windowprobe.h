@@ -54,9 +54,11 @@ struct Run
     QString errorOutput;
 };
 
-// Starts the program in the given working directory with no arguments, waits until the
-// probe has closed its windows and the program has ended, and collects the descriptions.
-inline Run runAndClose(const QString &program, const QString &workingDirectory)
+// Starts the program in the given working directory with the given arguments (none by
+// default), waits until the probe has closed its windows and the program has ended, and
+// collects the descriptions.
+inline Run runAndClose(const QString &program, const QString &workingDirectory,
+                       const QStringList &arguments = QStringList())
 {
     QDir pluginRoot(QStringLiteral(WINDOWPROBE_PLUGIN_DIR));
     pluginRoot.cdUp();
@@ -68,7 +70,7 @@ inline Run runAndClose(const QString &program, const QString &workingDirectory)
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
-    process.start(program, QStringList());
+    process.start(program, arguments);
 
     Run run;
     // Only a guard against a program that never closes; the probe closes at once.
