@@ -166,6 +166,24 @@ done
 sleep 2.5 # until the status message "Image was Opened" has gone
 grab "$main" "$screenshots/glimmerix-photo.png"
 
+# An effect from the Effects menu (Alt+E opens Edit, Right moves on to Effects,
+# G picks Gray World), then the Edit menu, opened by a click on its title, over
+# the window, with the step it can take back.
+xdotool windowfocus --sync "$main"
+xdotool key alt+e Right g
+sleep 0.5
+xdotool mousemove --window "$main" 56 8 click 1 # the Edit menu's title
+sleep 1
+geometry=$(xdotool getwindowgeometry "$main")
+position=$(echo "$geometry" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+size=$(echo "$geometry" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+# shellcheck disable=SC2086 # the numbers are meant to split
+"$bin/docs/glimmerix-grab" $position $size "$screenshots/glimmerix-edit-menu.png"
+xdotool key Escape
+sleep 0.3
+xdotool key ctrl+z # back to the photo as opened: Exit asks nothing
+sleep 0.3
+
 # Exit through the menu command: it says goodbye in a box, then the editor ends.
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+q
