@@ -496,10 +496,7 @@ void MainWindow::openIm()
     // file has loaded, so a bad file or a cancelled retry keeps it as it was.
     QPixmap loaded;
     QColorSpace colorSpace;
-    QString whyNot;
-    while (!loadPicture(fileName, loaded, colorSpace, &whyNot)) {
-        statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
-        showBox("Damn! File is incorrect!", QString(), whyNot);
+    while (!loadPictureOrTell(fileName, loaded, colorSpace)) {
         fileName = QFileDialog::getOpenFileName(this);
         if (fileName.isEmpty())
             return;
@@ -518,14 +515,21 @@ bool MainWindow::openNamedFile(const QString &fileName)
 {
     QPixmap loaded;
     QColorSpace colorSpace;
-    QString whyNot;
-    if (!loadPicture(fileName, loaded, colorSpace, &whyNot)) {
-        statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
-        showBox("Damn! File is incorrect!", QString(), whyNot);
+    if (!loadPictureOrTell(fileName, loaded, colorSpace))
         return false;
-    }
     adoptPicture(fileName, loaded, colorSpace);
     return true;
+}
+
+// Loads a file; one that does not load is told, with the reader's reason.
+bool MainWindow::loadPictureOrTell(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace)
+{
+    QString whyNot;
+    if (loadPicture(fileName, pixmap, colorSpace, &whyNot))
+        return true;
+    statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
+    showBox("Damn! File is incorrect!", QString(), whyNot);
+    return false;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -88,6 +88,7 @@ private:
 
     bool loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
                      QString *error);
+    bool loadPictureOrTell(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace);
     void adoptPicture(const QString &fileName, const QPixmap &loaded, const QColorSpace &colorSpace);
 
     // Which file a name stands for: Save writes only to the file it last read or wrote.

@@ -6,8 +6,7 @@
 // must keep a value of its range, every result must be the plain reference
 // form's picture (no silent corruption), and every refusal must be told.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "reference.h"
 #include "resample.h"
 #include "testimages.h"
@@ -66,15 +65,12 @@ void setBoxValue(QAbstractSpinBox *box, double value)
 
 } // namespace
 
-class TestAbsurdValues : public QObject
+class TestAbsurdValues : public EditorTest
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir;
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     QImage working() const { return probe->curImage() ? *probe->curImage() : QImage(); }
 
@@ -167,19 +163,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        window->show();
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
+        startEditor(Window::Shown);
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     // expected: the value the box holds once the text is typed and Enter pressed.

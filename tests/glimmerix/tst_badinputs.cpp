@@ -6,8 +6,7 @@
 // that does not load gives the failed-load path and leaves that document
 // exactly as it was; a file that loads replaces it. Memory stays bounded.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "testimages.h"
 
 #include "median.h"
@@ -49,16 +48,13 @@ QByteArray childKind() { return qgetenv(childVariable); }
 
 } // namespace
 
-class TestBadInputs : public QObject
+class TestBadInputs : public EditorTest
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir;
     QString corpus;
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     QString good() const { return dir.filePath("good.png"); }
     QImage workingImage() const { return probe->curImage() ? *probe->curImage() : QImage(); }
@@ -117,21 +113,14 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        window->show();
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
+        startEditor(Window::Shown);
         if (childKind().isEmpty())
             openModifiedDocument(); // a child's case opens its own
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     // opened: the size the picture has once open (after the automatic shrinking

@@ -3,8 +3,7 @@
 // resampling of wide images), Save, Save As, Exit, the question about unsaved
 // changes, closing through the frame, and the guard of every effect.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "photofixtures.h"
 #include "testimages.h"
 
@@ -83,15 +82,12 @@ QImage upright(const QImage &stored, int orientation)
 
 } // namespace
 
-class TestDocument : public QObject
+class TestDocument : public EditorTest
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir;
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
@@ -133,22 +129,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        window->setWindowTitle("Glimmerix");
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
+        startEditor();
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        for (const SeenDialog &dialog : driver->seen)
-            QVERIFY2(!dialog.waitCursorWhileUp, qPrintable(dialog.text));
-        QVERIFY(!QApplication::overrideCursor());
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     void openShowsTheImage()

@@ -3,8 +3,7 @@
 // effects library, replace the working image and the display, mark the document
 // modified, show its status text, and keep the zoom and angle already applied.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "testimages.h"
 
 #include "gauss.h"
@@ -29,7 +28,7 @@
 using Effect = std::function<QImage(const QImage &)>;
 Q_DECLARE_METATYPE(Effect)
 
-class TestEffectCommands : public QObject
+class TestEffectCommands : public EditorTest
 {
     Q_OBJECT
 
@@ -37,9 +36,6 @@ private:
     QTemporaryDir dir;
     QString photo;        // opaque picture
     QString translucent;  // picture with alpha: opens as premultiplied ARGB
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     void open(const QString &file)
     {
@@ -103,23 +99,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        startEditor(Window::Shown);
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        for (const SeenDialog &dialog : driver->seen)
-            QVERIFY2(!dialog.waitCursorWhileUp, qPrintable(dialog.text));
-        QVERIFY(!QApplication::overrideCursor());
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     // Each command on a freshly opened picture, with parameters set in its boxes.

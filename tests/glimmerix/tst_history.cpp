@@ -3,8 +3,7 @@
 // rotation totals, the modified flag following the saved state, a new history at
 // every Open, and the memory the history may keep.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "testimages.h"
 
 #include "effecthistory.h"
@@ -30,15 +29,12 @@ struct Snapshot
 
 } // namespace
 
-class TestHistory : public QObject
+class TestHistory : public EditorTest
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir;
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     QString picture(const QString &name, int width, int height, quint32 seed)
     {
@@ -46,15 +42,6 @@ private:
         if (!testimages::photoLikeImage(width, height, seed).save(file))
             qFatal("cannot write the fixture %s", qPrintable(file));
         return file;
-    }
-
-    void open(const QString &file)
-    {
-        if (probe->isModified())
-            driver->press(QMessageBox::Discard);
-        driver->chooseFile(file);
-        probe->run("openIm");
-        QCOMPARE(probe->curFile(), file);
     }
 
     QUndoStack *history() const { return window->findChild<QUndoStack *>(); }
@@ -103,18 +90,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
+        startEditor();
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     // "&Edit" sits between "&File" and "&Effects" with Undo and Redo, the
@@ -131,7 +112,7 @@ private slots:
         QVERIFY(!undoAction()->isEnabled());
         QVERIFY(!redoAction()->isEnabled());
 
-        open(picture("menu.png", 20, 16, 1));
+        openDiscarding(picture("menu.png", 20, 16, 1));
         QVERIFY(!undoAction()->isEnabled());
         probe->button("butF1")->click();
         QVERIFY(undoAction()->isEnabled());
@@ -147,7 +128,7 @@ private slots:
     // carries its command's name. The parameters stay as the user set them.
     void chainUndoneAndRedone()
     {
-        open(picture("chain.png", 48, 36, 2));
+        openDiscarding(picture("chain.png", 48, 36, 2));
         setBox("spinBoxW1", 10.0);
         setBox("spinBoxW2", 3.0);
         setBox("spinBoxH", 1.5);
@@ -208,7 +189,7 @@ private slots:
         QFETCH(QByteArray, button);
         QFETCH(double, first);
         QFETCH(double, second);
-        open(picture("totals.png", 40, 30, 3));
+        openDiscarding(picture("totals.png", 40, 30, 3));
         setBox(box.constData(), first);
         probe->button(button)->click();
         const Snapshot afterFirst = snapshot();
@@ -226,7 +207,7 @@ private slots:
     // that could have been redone.
     void refusedCommandsAndNewSteps()
     {
-        open(picture("refused.png", 30, 20, 4));
+        openDiscarding(picture("refused.png", 30, 20, 4));
         driver->press(); // wave length 0
         probe->button("butW")->click();
         setBox("spinBoxG", 1.0);
@@ -252,7 +233,7 @@ private slots:
     void modifiedFollowsSavedState()
     {
         const QString file = picture("saved.png", 24, 18, 5);
-        open(file);
+        openDiscarding(file);
         QVERIFY(!probe->isModified());
         probe->run("grayworld");
         QVERIFY(probe->isModified());
@@ -280,7 +261,7 @@ private slots:
     // A photo reduced on opening has no saved state until it is saved.
     void reducedPhotoHasNoSavedState()
     {
-        open(picture("wide.png", 1536, 100, 6));
+        openDiscarding(picture("wide.png", 1536, 100, 6));
         QVERIFY(probe->isModified());
         QCOMPARE(history()->count(), 0); // the reduction is part of the opening
         probe->run("grayworld");
@@ -292,7 +273,7 @@ private slots:
     // Open starts a new, empty history; an Open that fails or is cancelled keeps it.
     void openStartsNewHistory()
     {
-        open(picture("first.png", 20, 20, 7));
+        openDiscarding(picture("first.png", 20, 20, 7));
         probe->run("grayworld");
         probe->run("linear");
         QFile text(dir.filePath("text.png"));
@@ -307,7 +288,7 @@ private slots:
         QCOMPARE(history()->count(), 2);
         QVERIFY(undoAction()->isEnabled());
 
-        open(picture("second.png", 16, 16, 8));
+        openDiscarding(picture("second.png", 16, 16, 8));
         QCOMPARE(history()->count(), 0);
         QVERIFY(!undoAction()->isEnabled());
         QVERIFY(!redoAction()->isEnabled());
@@ -328,7 +309,7 @@ private slots:
     {
         QFETCH(double, percent);
         QFETCH(int, kept);
-        open(picture("big.png", 512, 512, 9));
+        openDiscarding(picture("big.png", 512, 512, 9));
         setBox("spinBoxG", percent);
         probe->button("butG")->click();
         QCOMPARE(probe->curImage()->width(), 512 * int(percent) / 100);

@@ -5,8 +5,7 @@
 // keep the document modified. The disks are small tmpfs file systems mounted
 // for the test (which needs the right to mount: root; skipped otherwise).
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "testimages.h"
 
 #include <QCryptographicHash>
@@ -96,14 +95,11 @@ private:
 
 } // namespace
 
-class TestSaveFailures : public QObject
+class TestSaveFailures : public EditorTest
 {
     Q_OBJECT
 
 private:
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     void openAndModify(const QString &file)
     {
@@ -146,18 +142,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
+        startEditor();
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     // disk: "full" (no free block), "no inodes" (no room for one more file) or

@@ -4,8 +4,7 @@
 // platform is given the screen size of a small laptop (or the one named by
 // GLIMMERIX_TEST_SCREEN, as WIDTHxHEIGHT) through its configuration file.
 
-#include "mainwindowprobe.h"
-#include "modaldriver.h"
+#include "editortest.h"
 #include "testimages.h"
 
 #include <QApplication>
@@ -38,15 +37,12 @@ QRect inWindow(const QWidget *widget)
 
 } // namespace
 
-class TestWindowFit : public QObject
+class TestWindowFit : public EditorTest
 {
     Q_OBJECT
 
 private:
     QTemporaryDir dir;
-    MainWindow *window = nullptr;
-    MainWindowProbe *probe = nullptr;
-    ModalDriver *driver = nullptr;
 
     QRect available() const { return window->screen()->availableGeometry(); }
 
@@ -56,15 +52,6 @@ private:
         if (!QFileInfo::exists(file) && !testimages::photoLikeImage(width, height, 1).save(file))
             qFatal("cannot write the fixture %s", qPrintable(file));
         return file;
-    }
-
-    void open(const QString &file)
-    {
-        if (probe->isModified())
-            driver->press(QMessageBox::Discard);
-        driver->chooseFile(file);
-        probe->run("openIm");
-        QCOMPARE(probe->curFile(), file);
     }
 
     // Lets the window settle after a change of its size.
@@ -119,20 +106,12 @@ private slots:
 
     void init()
     {
-        window = new MainWindow;
-        probe = new MainWindowProbe(*window);
-        driver = new ModalDriver(window->statusBar());
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        startEditor(Window::Shown);
     }
 
     void cleanup()
     {
-        QCOMPARE(driver->unexpected, 0);
-        QCOMPARE(driver->pendingAnswers(), 0);
-        delete driver;
-        delete probe;
-        delete window;
+        finishEditor();
     }
 
     void startShowsEveryTabTitle()
@@ -159,7 +138,7 @@ private slots:
         QFETCH(QSize, file);
         QFETCH(double, zoom);
         QFETCH(QSize, picture);
-        open(this->picture(file.width(), file.height()));
+        openDiscarding(this->picture(file.width(), file.height()));
         if (zoom > 0) {
             qobject_cast<QDoubleSpinBox *>(probe->spinBox("spinBoxG"))->setValue(zoom);
             probe->run("zoom2");
@@ -182,7 +161,7 @@ private slots:
     void windowFollowsThePicture()
     {
         const QSize first = window->size();
-        open(picture(500, 400));
+        openDiscarding(picture(500, 400));
         settle();
         const auto *area = window->findChild<QScrollArea *>();
         QVERIFY(area->viewport()->width() >= 500);
@@ -198,7 +177,7 @@ private slots:
         QVERIFY(window->height() < grown.height());
         QVERIFY(area->viewport()->height() >= 200);
 
-        open(picture(20, 10));
+        openDiscarding(picture(20, 10));
         settle();
         QCOMPARE(window->size(), first);
         checkControlsOnScreen();
@@ -211,10 +190,10 @@ private slots:
         window->resize(byHand);
         settle();
         QCOMPARE(window->size(), byHand);
-        open(picture(600, 500));
+        openDiscarding(picture(600, 500));
         settle();
         QVERIFY(window->height() > byHand.height());
-        open(picture(20, 10));
+        openDiscarding(picture(20, 10));
         settle();
         QCOMPARE(window->size(), byHand);
     }
