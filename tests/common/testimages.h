@@ -161,6 +161,20 @@ inline QImage patchImage(int width, int height, quint32 seed)
     return image;
 }
 
+// Rows of a QImage column "source": a random (alpha) and a photo-like image of
+// each size in every format under test, seeds counted up from `seed`.
+inline void addImagesInEveryFormat(const QList<QSize> &sizes, quint32 seed)
+{
+    for (QImage::Format format : formatsUnderTest()) {
+        for (const QSize s : sizes) {
+            QTest::addRow("format %d %dx%d random", int(format), s.width(), s.height())
+                << randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
+            QTest::addRow("format %d %dx%d photo", int(format), s.width(), s.height())
+                << photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
+        }
+    }
+}
+
 } // namespace testimages
 
 // QCOMPARE-like check of two images, pixel for pixel.

@@ -272,16 +272,7 @@ void TestStretch::targetMayBeTheSource()
 void TestStretch::matchesReference_data()
 {
     QTest::addColumn<QImage>("source");
-    const QList<QSize> sizes = {{1, 1}, {1, 9}, {9, 1}, {6, 4}, {17, 13}};
-    quint32 seed = 90;
-    for (QImage::Format format : testimages::formatsUnderTest()) {
-        for (const QSize s : sizes) {
-            QTest::addRow("format %d %dx%d random", int(format), s.width(), s.height())
-                << testimages::randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
-            QTest::addRow("format %d %dx%d photo", int(format), s.width(), s.height())
-                << testimages::photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
-        }
-    }
+    testimages::addImagesInEveryFormat({{1, 1}, {1, 9}, {9, 1}, {6, 4}, {17, 13}}, 90);
 }
 
 void TestStretch::matchesReference()
