@@ -197,7 +197,7 @@ std::vector<Effect> effectList()
         CV_OP("GaussianBlur 9x9", cv::GaussianBlur(s, t, cv::Size(9, 9), 1.0, 1.0)));
     add("sharpen 1.0",
         [](const QImage &i) { return reference::sharpen(i, reference::gaussBlur(i, 0.7), 1.0); },
-        [](const QImage &i) { return effects::sharpen(i, effects::gaussBlur(i, 0.7), 1.0); },
+        [](const QImage &i) { return effects::sharpen(i, effects::gaussBlur(i, effects::sharpenBlurSigma), 1.0); },
         CV_OP("GaussianBlur 7x7 + addWeighted", opencvUnsharp(s, t, 1.0)));
     add("zoom2 200", [](const QImage &i) { return reference::resample(i, 200); },
         [](const QImage &i) { return effects::resample(i, 200); },
@@ -205,6 +205,7 @@ std::vector<Effect> effectList()
     add("channel", [](const QImage &i) {
             return reference::extension(reference::extension(reference::extension(i, 1), 2), 3);
         },
+        // The editor's Channel command: the stretches of blue, green and red in turn.
         [](const QImage &i) { return effects::channelStretch(i); },
         CV_OP("LUT", opencvLut(s, t)));
     add("waves 10/5", [](const QImage &i) { return reference::waves(i, 10, 5); },

@@ -1,10 +1,9 @@
-# Installation, the Debian package and the tools that draw the README's pictures.
+# Installation and the Debian package.
 #
 #   cmake --install build --prefix P     programs, desktop entry, icons, AppStream metainfo
 #   cpack --config build/CPackConfig.cmake -G DEB -B build
 #                                         glimmerix_<version>_amd64.deb: the same files
 #                                         under /usr, and the Debian copyright file
-#   -DGLIMMERIX_DOCS=ON                   also builds the tools under docs/ (see docs/generate.sh)
 
 include(GNUInstallDirs)
 
@@ -97,9 +96,3 @@ set(CPACK_INSTALL_CMAKE_PROJECTS
     "${PROJECT_BINARY_DIR};${PROJECT_NAME};debian;/"
 )
 include(CPack)
-
-# The programs under docs/ that make the README's pictures from the real effects code.
-option(GLIMMERIX_DOCS "Build the tools that draw the README's pictures (docs/)" OFF)
-if(GLIMMERIX_DOCS)
-    add_subdirectory(docs)
-endif()

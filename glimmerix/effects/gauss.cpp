@@ -1,5 +1,18 @@
+// Gaussian blur: a window of 2N + 1 weights w[-N..N] (gaussWindow()), one pass
+// along the rows, then one along the columns. Each pass gives every channel of
+// the pixel at position j of a line of length L
+//
+//   truncLimited((sum of c[j+k] * w[k]) / (sum of w[k])),  k = max(-N, -j) .. min(N, L-1-j)
+//
+// both sums in ascending k, in double precision: taps outside the line are left
+// out and the quotient divides by the weights used. The plain form is
+// scalarRows() and scalarColumns() below (also the library's own path for windows
+// whose weights are not finite numbers); the fast form works on vectors of
+// pixels, each lane adding its own products in the same order.
+
 #include "gauss.h"
 
+#include "channel.h"
 #include "parallel.h"
 #include "pixelrows.h"
 #include "simd.h"
@@ -8,25 +21,44 @@
 #include <cmath>
 #include <vector>
 
-// The kernels below are inlined into one function per instruction set; their
-// vector values never cross a call (see simd.h).
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace effects {
 
-namespace {
-
-// A channel mean of the window: trunc(value). With a proper window (non-negative
-// weights, centre 1) the value lies in 0..255 already; anything else (NaN from a
-// degenerate window) is limited here so that the conversion is always defined.
-inline int channelOf(double value)
+int gaussHalfWidth(double sigma)
 {
-    if (!(value > 0))
+    if (!(sigma > 0) || !std::isfinite(sigma))
         return 0;
-    if (value >= 255)
-        return 255;
-    return static_cast<int>(value);
+    const double triple = 3 * sigma;
+    if (triple >= maxGaussHalfWidth)
+        return maxGaussHalfWidth;
+    // 3 sigma is rounded to single precision before the 1 is added.
+    const float halfWidth = static_cast<float>(triple) + 1.0f;
+    if (halfWidth >= static_cast<float>(maxGaussHalfWidth))
+        return maxGaussHalfWidth;
+    return static_cast<int>(halfWidth);
 }
+
+QVector<double> gaussWindow(double sigma)
+{
+    const int n = gaussHalfWidth(sigma);
+    QVector<double> window(2 * n + 1);
+    const double denominator = 2 * sigma * sigma;
+    for (int i = 2 * n; i >= 0; --i) {
+        if (i >= n) {
+            const double t = (double(n - i) * double(i - n)) / denominator;
+            if (t >= 0)
+                window[i] = std::exp(t);
+            else if (t < 0)
+                window[i] = 1 / std::exp(-t);
+            else
+                window[i] = 1; // the centre's 0 / 0 when 2 sigma sigma underflows to 0
+        } else {
+            window[i] = window[2 * n - i];
+        }
+    }
+    return window;
+}
+
+namespace {
 
 // One pass, as the kernels see it. Positions j run along a line (0..length-1),
 // lines i across (0..lines-1). Tap t of the window, 0..2N, is the distance t - N.
@@ -46,6 +78,50 @@ struct Pass
 
     QRgb *outRow(int y) const { return reinterpret_cast<QRgb *>(outBits + y * outStride); }
 };
+
+// The plain form, for windows with weights that are not finite numbers (where a
+// zero pixel times the weight is not zero): each pixel skips the taps outside.
+void scalarRows(const Pass &p, int begin, int end)
+{
+    const double *centre = p.window + p.halfWidth;
+    for (int i = begin; i < end; ++i) {
+        const QRgb *line = p.in->row(i);
+        QRgb *out = p.outRow(i);
+        for (int j = 0; j < p.length; ++j) {
+            double red = 0, green = 0, blue = 0;
+            for (int k = p.first[j]; k <= p.last[j]; ++k) {
+                const QRgb q = line[j + k];
+                red += qRed(q) * centre[k];
+                green += qGreen(q) * centre[k];
+                blue += qBlue(q) * centre[k];
+            }
+            const double sum = p.sums[j];
+            out[j] = qRgb(truncLimited(red / sum), truncLimited(green / sum), truncLimited(blue / sum));
+        }
+    }
+}
+
+void scalarColumns(const Pass &p, int begin, int end)
+{
+    const double *centre = p.window + p.halfWidth;
+    for (int j = begin; j < end; ++j) {
+        QRgb *out = p.outRow(j);
+        const double sum = p.sums[j];
+        for (int i = 0; i < p.lines; ++i) {
+            double red = 0, green = 0, blue = 0;
+            for (int k = p.first[j]; k <= p.last[j]; ++k) {
+                const QRgb q = p.in->row(j + k)[i];
+                red += qRed(q) * centre[k];
+                green += qGreen(q) * centre[k];
+                blue += qBlue(q) * centre[k];
+            }
+            out[i] = qRgb(truncLimited(red / sum), truncLimited(green / sum), truncLimited(blue / sum));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The fast form.
 
 // Output positions per chunk of a row in the row pass.
 constexpr int rowChunk = 256;
@@ -160,8 +236,9 @@ int weightScratchSize(int halfWidth)
 // exact zero to a sum, which leaves it unchanged, and the first term inside the
 // line lands on a sum of zero just as it does when the outside taps are skipped:
 // each pixel gets the very sum of the taps it uses.
+struct RowsKernel {
 template <class V>
-GLIMMERIX_ALWAYS_INLINE void rowsKernel(const Pass &p, int begin, int end, double *scratch)
+GLIMMERIX_ALWAYS_INLINE static void run(const Pass &p, int begin, int end, double *scratch)
 {
     typedef typename simd::Lanes<V>::Int I;
     constexpr int L = simd::Lanes<V>::count;
@@ -190,20 +267,22 @@ GLIMMERIX_ALWAYS_INLINE void rowsKernel(const Pass &p, int begin, int end, doubl
                 const int j = j0 + o;
                 for (int v = 0; v < K; ++v) {
                     const V s = simd::load<V>(p.sums + j + v * L);
-                    const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
-                                                  simd::channelOf(b[v] / s));
+                    const I words = simd::packRgb(truncLimited(r[v] / s), truncLimited(g[v] / s),
+                                                  truncLimited(b[v] / s));
                     simd::storeWords(out + j + v * L, words, j1 - j - v * L);
                 }
             }
         }
     }
 }
+};
 
 // The column pass for output rows begin..end-1 (positions along the columns),
 // vectorised across columns: a run of output pixels of one row at a time, each
 // summing its own taps in ascending order.
+struct ColumnsKernel {
 template <class V>
-GLIMMERIX_ALWAYS_INLINE void columnsKernel(const Pass &p, int begin, int end, double *scratch)
+GLIMMERIX_ALWAYS_INLINE static void run(const Pass &p, int begin, int end, double *scratch)
 {
     typedef typename simd::Lanes<V>::Int I;
     constexpr int L = simd::Lanes<V>::count;
@@ -241,149 +320,27 @@ GLIMMERIX_ALWAYS_INLINE void columnsKernel(const Pass &p, int begin, int end, do
                 GLIMMERIX_BLOCK_SUMS(GLIMMERIX_COLUMN_PLANE)
 #undef GLIMMERIX_COLUMN_PLANE
                 for (int v = 0; v < K; ++v) {
-                    const I words = simd::packRgb(simd::channelOf(r[v] / s), simd::channelOf(g[v] / s),
-                                                  simd::channelOf(b[v] / s));
+                    const I words = simd::packRgb(truncLimited(r[v] / s), truncLimited(g[v] / s),
+                                                  truncLimited(b[v] / s));
                     simd::storeWords(out + o + v * L, words, c1 - c0 - o - v * L);
                 }
             }
         }
     }
 }
+};
 
 #undef GLIMMERIX_BLOCK_SUMS
 
-GLIMMERIX_TARGET_AVX512 void rowsAvx512(const Pass &p, int begin, int end, double *scratch)
-{
-    rowsKernel<simd::d8>(p, begin, end, scratch);
-}
-GLIMMERIX_TARGET_AVX2 void rowsAvx2(const Pass &p, int begin, int end, double *scratch)
-{
-    rowsKernel<simd::d4>(p, begin, end, scratch);
-}
-void rowsBaseline(const Pass &p, int begin, int end, double *scratch)
-{
-    rowsKernel<simd::d2>(p, begin, end, scratch);
-}
-GLIMMERIX_TARGET_AVX512 void columnsAvx512(const Pass &p, int begin, int end, double *scratch)
-{
-    columnsKernel<simd::d8>(p, begin, end, scratch);
-}
-GLIMMERIX_TARGET_AVX2 void columnsAvx2(const Pass &p, int begin, int end, double *scratch)
-{
-    columnsKernel<simd::d4>(p, begin, end, scratch);
-}
-void columnsBaseline(const Pass &p, int begin, int end, double *scratch)
-{
-    columnsKernel<simd::d2>(p, begin, end, scratch);
-}
-
-// The plain form, for windows with weights that are not finite numbers (where a
-// zero pixel times the weight is not zero): each pixel skips the taps outside.
-void scalarRows(const Pass &p, int begin, int end)
-{
-    const double *centre = p.window + p.halfWidth;
-    for (int i = begin; i < end; ++i) {
-        const QRgb *line = p.in->row(i);
-        QRgb *out = p.outRow(i);
-        for (int j = 0; j < p.length; ++j) {
-            double red = 0, green = 0, blue = 0;
-            for (int k = p.first[j]; k <= p.last[j]; ++k) {
-                const QRgb q = line[j + k];
-                red += qRed(q) * centre[k];
-                green += qGreen(q) * centre[k];
-                blue += qBlue(q) * centre[k];
-            }
-            const double sum = p.sums[j];
-            out[j] = qRgb(channelOf(red / sum), channelOf(green / sum), channelOf(blue / sum));
-        }
-    }
-}
-
-void scalarColumns(const Pass &p, int begin, int end)
-{
-    const double *centre = p.window + p.halfWidth;
-    for (int j = begin; j < end; ++j) {
-        QRgb *out = p.outRow(j);
-        const double sum = p.sums[j];
-        for (int i = 0; i < p.lines; ++i) {
-            double red = 0, green = 0, blue = 0;
-            for (int k = p.first[j]; k <= p.last[j]; ++k) {
-                const QRgb q = p.in->row(j + k)[i];
-                red += qRed(q) * centre[k];
-                green += qGreen(q) * centre[k];
-                blue += qBlue(q) * centre[k];
-            }
-            out[i] = qRgb(channelOf(red / sum), channelOf(green / sum), channelOf(blue / sum));
-        }
-    }
-}
-
 } // namespace
 
-int gaussHalfWidth(double sigma)
+namespace {
+
+// One pass into target, an RGB32 image of the source's size that owns its pixels,
+// for lines 0..lines-1 of length `length` (both within the image, neither 0).
+void passInto(const PixelRows &in, QImage &target, int lines, int length, int halfWidth,
+              const double *window, bool alongRows)
 {
-    if (!(sigma > 0) || !std::isfinite(sigma))
-        return 0;
-    const double triple = 3 * sigma;
-    if (triple >= maxGaussHalfWidth)
-        return maxGaussHalfWidth;
-    // 3 sigma is rounded to single precision before the 1 is added.
-    const float halfWidth = static_cast<float>(triple) + 1.0f;
-    if (halfWidth >= static_cast<float>(maxGaussHalfWidth))
-        return maxGaussHalfWidth;
-    return static_cast<int>(halfWidth);
-}
-
-QVector<double> gaussWindow(double sigma)
-{
-    const int n = gaussHalfWidth(sigma);
-    QVector<double> window(2 * n + 1);
-    const double denominator = 2 * sigma * sigma;
-    for (int i = 2 * n; i >= 0; --i) {
-        if (i >= n) {
-            const double t = (double(n - i) * double(i - n)) / denominator;
-            if (t >= 0)
-                window[i] = std::exp(t);
-            else if (t < 0)
-                window[i] = 1 / std::exp(-t);
-            else
-                window[i] = 1; // the centre's 0 / 0 when 2 sigma sigma underflows to 0
-        } else {
-            window[i] = window[2 * n - i];
-        }
-    }
-    return window;
-}
-
-void wash(const QImage &source, QImage &target, int lines, int length, int halfWidth,
-          const double *window, bool alongRows)
-{
-    const PixelRows in(source);
-    const int width = in.width();
-    const int height = in.height();
-    if (target.format() != QImage::Format_RGB32 || target.size() != QSize(width, height))
-        target = newRgb32(width, height);
-    if (target.isNull())
-        return;
-
-    static const double identity = 1;
-    if (window == nullptr || halfWidth < 0) {
-        window = &identity;
-        halfWidth = 0;
-    }
-    lines = std::clamp(lines, 0, alongRows ? height : width);
-    length = std::clamp(length, 0, alongRows ? width : height);
-    if (lines == 0 || length == 0)
-        return;
-
-    // Every pixel of the target is written: a target that shares its pixels (with
-    // the source, as in the editor's second pass) gets new ones instead of a copy.
-    if (!target.isDetached() && lines == (alongRows ? height : width)
-        && length == (alongRows ? width : height))
-        target = newRgb32(width, height);
-    if (target.isNull())
-        return;
-
     // Taps k from first[j] to last[j] lie inside the line; sums[j] adds their
     // weights in ascending k, exactly as each output pixel does.
     const double *centre = window + halfWidth;
@@ -403,7 +360,7 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
 
     Pass pass;
     pass.in = &in;
-    pass.outBits = target.bits(); // detached here, before any thread writes
+    pass.outBits = target.bits(); // owned here, before any thread writes
     pass.outStride = target.bytesPerLine();
     pass.lines = lines;
     pass.length = length;
@@ -412,20 +369,6 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
     pass.sums = sums.data();
     pass.first = first.data();
     pass.last = last.data();
-
-    typedef void (*Kernel)(const Pass &, int, int, double *);
-    Kernel kernel;
-    switch (simd::level()) {
-    case simd::Level::Avx512:
-        kernel = alongRows ? rowsAvx512 : columnsAvx512;
-        break;
-    case simd::Level::Avx2:
-        kernel = alongRows ? rowsAvx2 : columnsAvx2;
-        break;
-    default:
-        kernel = alongRows ? rowsBaseline : columnsBaseline;
-        break;
-    }
     const int scratchSize = alongRows ? rowScratchSize(halfWidth) : columnScratchSize(halfWidth);
 
     // Rows pass: lines are rows. Column pass: the ranges are output rows, each
@@ -441,19 +384,60 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
             return;
         }
         std::vector<double> scratch(scratchSize);
-        kernel(pass, begin, end, scratch.data());
+        if (alongRows)
+            simd::run<RowsKernel>(pass, begin, end, scratch.data());
+        else
+            simd::run<ColumnsKernel>(pass, begin, end, scratch.data());
     });
+}
+
+} // namespace
+
+QImage gaussPass(const QImage &source, const QVector<double> &window, BlurAxis axis)
+{
+    const PixelRows in(source);
+    QImage target = newRgb32(in.width(), in.height());
+    if (target.isNull())
+        return target;
+    static const double identity = 1;
+    const bool proper = window.size() % 2 == 1;
+    const bool alongRows = axis == BlurAxis::Rows;
+    passInto(in, target, alongRows ? in.height() : in.width(), alongRows ? in.width() : in.height(),
+             proper ? int(window.size() / 2) : 0, proper ? window.constData() : &identity, alongRows);
+    return target;
+}
+
+void wash(const QImage &source, QImage &target, int lines, int length, int halfWidth,
+          const double *window, bool alongRows)
+{
+    const PixelRows in(source);
+    const int width = in.width();
+    const int height = in.height();
+    if (!fitTarget(target, width, height))
+        return;
+
+    static const double identity = 1;
+    if (window == nullptr || halfWidth < 0) {
+        window = &identity;
+        halfWidth = 0;
+    }
+    lines = std::clamp(lines, 0, alongRows ? height : width);
+    length = std::clamp(length, 0, alongRows ? width : height);
+    if (lines == 0 || length == 0)
+        return;
+
+    // Only a pass over every pixel may give a target that shares its pixels (with
+    // the source, as in the editor's second pass) new ones instead of a copy.
+    const bool everyPixel = lines == (alongRows ? height : width) && length == (alongRows ? width : height);
+    if (!ownTarget(target, everyPixel))
+        return;
+    passInto(in, target, lines, length, halfWidth, window, alongRows);
 }
 
 QImage gaussBlur(const QImage &source, double sigma)
 {
     const QVector<double> window = gaussWindow(sigma);
-    const int halfWidth = (window.size() - 1) / 2;
-    QImage rows = newRgb32(source.width(), source.height());
-    wash(source, rows, source.height(), source.width(), halfWidth, window.constData(), true);
-    QImage columns = newRgb32(rows.width(), rows.height());
-    wash(rows, columns, rows.width(), rows.height(), halfWidth, window.constData(), false);
-    return columns;
+    return gaussPass(gaussPass(source, window, BlurAxis::Rows), window, BlurAxis::Columns);
 }
 
 } // namespace effects

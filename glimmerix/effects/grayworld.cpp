@@ -1,5 +1,16 @@
+// Gray-world balance. The channel means are sums of value / N over all pixels,
+// columns outer and rows inner (the order of the additions is part of the
+// result); the gray level is double(float(meanR + meanG + meanB)) / 3, and every
+// channel becomes
+//
+//   truncLimited((value * gray) / mean)   (0 where the mean is 0).
+//
+// balanced() is that formula; it depends on the value alone and is applied as a
+// table of 256 per channel.
+
 #include "grayworld.h"
 
+#include "channel.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
@@ -11,18 +22,13 @@ namespace effects {
 namespace {
 
 // trunc((value * gray) / mean), limited to 255; 0 where the channel is empty.
-// The quotient is compared before any conversion: a tiny mean can make it far
-// larger than an int holds.
+// (truncLimited() compares before any conversion: a tiny mean can make the
+// quotient far larger than an int holds.)
 inline int balanced(int value, double gray, double mean)
 {
     if (mean == 0)
         return 0;
-    const double quotient = (value * gray) / mean;
-    if (quotient > 255)
-        return 255;
-    if (!(quotient > 0))
-        return 0;
-    return static_cast<int>(quotient);
+    return truncLimited((value * gray) / mean);
 }
 
 struct ChannelSums

@@ -1,5 +1,16 @@
+// Median by brightness. For every pixel whose size x size window lies inside the
+// image, the window's pixels are placed at places 0..P-1 (P = size * size), down
+// each column of the window and the columns from left to right, keyed by their
+// brightness (brightness.h). The selection sort runs over the places: step k takes
+// the least key of places k..P-1 (of equal keys the lowest place) and exchanges it
+// with place k. The output pixel is the whole word of the pixel that ends at the
+// middle place m = (P - 1) / 2. The plain form is sortRows() below, which runs
+// that sort one window at a time, stopped at step m (the later steps only touch
+// places above m).
+
 #include "median.h"
 
+#include "brightness.h"
 #include "parallel.h"
 #include "pixelrows.h"
 #include "simd.h"
@@ -9,7 +20,77 @@
 #include <cstring>
 #include <vector>
 
-// The median filter runs the selection sort of every window exactly as
+namespace effects {
+
+int medianWindowSize(int requestedSize)
+{
+    if (requestedSize < 3)
+        return 1;
+    return requestedSize % 2 == 0 ? requestedSize - 1 : requestedSize;
+}
+
+namespace {
+
+// The widest vector of windows, in bytes.
+constexpr int maxLanes = 32;
+
+// The key of a pixel: its brightness minus 128, a signed byte.
+inline int8_t levelOf(QRgb pixel)
+{
+    return static_cast<int8_t>(brightness(pixel) - 128);
+}
+
+// Everything the filter reads, shared read-only by all threads.
+struct Source {
+    int width = 0;
+    int height = 0;
+    std::vector<const QRgb *> inRows;
+    std::vector<QRgb *> outRows;
+    // levelOf() of every pixel, row by row; each row has maxLanes bytes of
+    // slack so that a full vector can be loaded at any interior column.
+    int stride = 0;
+    std::vector<int8_t> levels;
+
+    const int8_t *level(int x, int y) const { return levels.data() + static_cast<size_t>(y) * stride + x; }
+};
+
+// Any odd size, one window at a time: the selection sort itself, stopped at
+// the middle place.
+void sortRows(const Source &source, int size, int begin, int end)
+{
+    const int ost = (size - 1) / 2;
+    const int places = size * size;
+    const int middle = (places - 1) / 2;
+    std::vector<int> key(places);
+    std::vector<int> origin(places);
+    for (int y = begin; y < end; ++y) {
+        for (int x = ost; x < source.width - ost; ++x) {
+            int place = 0;
+            for (int k = -ost; k <= ost; ++k) {
+                for (int l = -ost; l <= ost; ++l, ++place) {
+                    key[place] = *source.level(x + k, y + l);
+                    origin[place] = place;
+                }
+            }
+            for (int k = 0; k <= middle; ++k) {
+                int n = k;
+                for (int l = k + 1; l < places; ++l) {
+                    if (key[l] < key[n])
+                        n = l;
+                }
+                std::swap(key[n], key[k]);
+                std::swap(origin[n], origin[k]);
+            }
+            const int chosen = origin[middle];
+            source.outRows[y][x] = source.inRows[y + chosen % size - ost][x + chosen / size - ost] | 0xff000000u;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The fast form.
+//
+// It runs the same selection sort of every window exactly as
 // written, but for 16 or 32 horizontally adjacent windows at once, one byte
 // lane each (as many as the instruction set's vectors hold): lane j of every
 // vector belongs to the window centred on (x0 + j, y). The steps of the sort
@@ -36,93 +117,36 @@
 // Brightnesses are held as brightness - 128 in signed bytes, which keeps their
 // order and lets the comparison be a plain signed byte comparison.
 
-// The kernels are inlined into one function per instruction set; their vector
-// values never cross a call (see simd.h).
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-namespace effects {
-
-int medianWindowSize(int requestedSize)
-{
-    if (requestedSize < 3)
-        return 1;
-    return requestedSize % 2 == 0 ? requestedSize - 1 : requestedSize;
-}
-
-namespace {
-
-// The widest vector of windows, in bytes.
-constexpr int maxLanes = 32;
-
-// The brightness of a pixel (see brightness.h) minus 128, without a library
-// call: the value lies in [0, 256), where rounding halves away from zero is the
-// whole part plus one if the fraction is at least one half. The whole part and
-// the fraction (value - whole) are both exact.
-inline int8_t levelOf(QRgb pixel)
-{
-    const double value = (0.2125 * qRed(pixel) + 0.7154 * qGreen(pixel)) + 0.0721 * qBlue(pixel);
-    const int whole = static_cast<int>(value);
-    return static_cast<int8_t>(whole + (value - whole >= 0.5 ? 1 : 0) - 128);
-}
-
-// levelOf() of a run of words, as many at a time as a vector of doubles holds,
-// each lane through the same operations in the same order.
-template <class V>
-GLIMMERIX_ALWAYS_INLINE void levelRow(const QRgb *line, int count, int8_t *target)
+// levelOf() of a run of words, as many at a time as a vector of doubles holds.
+// Processors with AVX-512 run the AVX2 version.
+struct LevelRow {
+static constexpr simd::Level highest = simd::Level::Avx2;
+template <class V> GLIMMERIX_ALWAYS_INLINE static void run(const QRgb *line, int count, int8_t *target)
 {
     typedef typename simd::Lanes<V>::Int I;
     typedef int8_t Bytes __attribute__((vector_size(simd::Lanes<V>::count)));
     constexpr int L = simd::Lanes<V>::count;
-    const V kr = simd::splat<V>(0.2125), kg = simd::splat<V>(0.7154), kb = simd::splat<V>(0.0721);
-    const V half = simd::splat<V>(0.5), one = simd::splat<V>(1);
     int x = 0;
     for (; x + L <= count; x += L) {
         V r, g, b;
         simd::unpackRgb<V>(line + x, r, g, b);
-        const V value = (kr * r + kg * g) + kb * b;
-        const V whole = __builtin_convertvector(__builtin_convertvector(value, I), V);
-        const V rounded = value - whole >= half ? whole + one : whole;
-        const I level = __builtin_convertvector(rounded, I) - simd::splatInt<I>(128);
+        const I level = simd::toInt(brightnessOf(r, g, b)) - simd::splatInt<I>(128);
         const Bytes bytes = __builtin_convertvector(level, Bytes);
         std::memcpy(target + x, &bytes, sizeof bytes);
     }
     for (; x < count; ++x)
         target[x] = levelOf(line[x]);
 }
-
-GLIMMERIX_TARGET_AVX2 void levelRowAvx2(const QRgb *line, int count, int8_t *target)
-{
-    levelRow<simd::d4>(line, count, target);
-}
-
-void levelRowBaseline(const QRgb *line, int count, int8_t *target)
-{
-    levelRow<simd::d2>(line, count, target);
-}
-
-// Everything the filter reads, shared read-only by all threads.
-struct Source {
-    int width = 0;
-    int height = 0;
-    std::vector<const QRgb *> inRows;
-    std::vector<QRgb *> outRows;
-    // levelOf() of every pixel, row by row; each row has maxLanes bytes of
-    // slack so that a full vector can be loaded at any interior column.
-    int stride = 0;
-    std::vector<int8_t> levels;
-
-    const int8_t *level(int x, int y) const { return levels.data() + static_cast<size_t>(y) * stride + x; }
 };
 
 void fillLevels(Source &source)
 {
     source.stride = source.width + maxLanes;
     source.levels.assign(static_cast<size_t>(source.height) * source.stride, 0);
-    void (*levelRowOf)(const QRgb *, int, int8_t *) =
-        simd::level() == simd::Level::Baseline ? levelRowBaseline : levelRowAvx2;
     parallelFor(source.height, 16, [&](int begin, int end) {
         for (int y = begin; y < end; ++y)
-            levelRowOf(source.inRows[y], source.width, source.levels.data() + static_cast<size_t>(y) * source.stride);
+            simd::run<LevelRow>(source.inRows[y], source.width,
+                                source.levels.data() + static_cast<size_t>(y) * source.stride);
     });
 }
 
@@ -191,61 +215,19 @@ GLIMMERIX_ALWAYS_INLINE void selectRows(const Source &source, int begin, int end
     }
 }
 
-// One function per instruction set (see simd.h); AVX-512 processors take the
-// AVX2 one.
-template <int Size>
-GLIMMERIX_TARGET_AVX2 void selectRowsAvx2(const Source &source, int begin, int end)
-{
-    selectRows<Size, Lanes32>(source, begin, end);
-}
+// The kernel of one window size: 16 windows a vector on the baseline, 32 with
+// AVX2; processors with AVX-512 run the AVX2 version.
+template <class V> struct ByteLanes;
+template <> struct ByteLanes<simd::d2> { typedef Lanes16 Type; };
+template <> struct ByteLanes<simd::d4> { typedef Lanes32 Type; };
 
-template <int Size>
-void selectRowsBaseline(const Source &source, int begin, int end)
+template <int Size> struct SelectRows {
+static constexpr simd::Level highest = simd::Level::Avx2;
+template <class V> GLIMMERIX_ALWAYS_INLINE static void run(const Source &source, int begin, int end)
 {
-    selectRows<Size, Lanes16>(source, begin, end);
+    selectRows<Size, typename ByteLanes<V>::Type>(source, begin, end);
 }
-
-template <int Size>
-void selectRowsOf(const Source &source, int begin, int end)
-{
-    if (simd::level() == simd::Level::Baseline)
-        selectRowsBaseline<Size>(source, begin, end);
-    else
-        selectRowsAvx2<Size>(source, begin, end);
-}
-
-// Any odd size, one window at a time: the selection sort itself, stopped at
-// the middle place.
-void sortRows(const Source &source, int size, int begin, int end)
-{
-    const int ost = (size - 1) / 2;
-    const int places = size * size;
-    const int middle = (places - 1) / 2;
-    std::vector<int> key(places);
-    std::vector<int> origin(places);
-    for (int y = begin; y < end; ++y) {
-        for (int x = ost; x < source.width - ost; ++x) {
-            int place = 0;
-            for (int k = -ost; k <= ost; ++k) {
-                for (int l = -ost; l <= ost; ++l, ++place) {
-                    key[place] = *source.level(x + k, y + l);
-                    origin[place] = place;
-                }
-            }
-            for (int k = 0; k <= middle; ++k) {
-                int n = k;
-                for (int l = k + 1; l < places; ++l) {
-                    if (key[l] < key[n])
-                        n = l;
-                }
-                std::swap(key[n], key[k]);
-                std::swap(origin[n], origin[k]);
-            }
-            const int chosen = origin[middle];
-            source.outRows[y][x] = source.inRows[y + chosen % size - ost][x + chosen / size - ost] | 0xff000000u;
-        }
-    }
-}
+};
 
 void filterRows(const Source &source, int size, int begin, int end)
 {
@@ -255,10 +237,10 @@ void filterRows(const Source &source, int size, int begin, int end)
     if (begin >= end)
         return;
     switch (size) {
-    case 3: selectRowsOf<3>(source, begin, end); return;
-    case 5: selectRowsOf<5>(source, begin, end); return;
-    case 7: selectRowsOf<7>(source, begin, end); return;
-    case 9: selectRowsOf<9>(source, begin, end); return;
+    case 3: simd::run<SelectRows<3>>(source, begin, end); return;
+    case 5: simd::run<SelectRows<5>>(source, begin, end); return;
+    case 7: simd::run<SelectRows<7>>(source, begin, end); return;
+    case 9: simd::run<SelectRows<9>>(source, begin, end); return;
     default: break;
     }
     sortRows(source, size, begin, end);

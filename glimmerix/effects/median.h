@@ -1,9 +1,14 @@
 #ifndef GLIMMERIX_EFFECTS_MEDIAN_H
 #define GLIMMERIX_EFFECTS_MEDIAN_H
 
+#include "parameter.h"
+
 #include <QImage>
 
 namespace effects {
+
+// The window size the editor offers: 3, 5, 7 or 9.
+constexpr Parameter<int> medianSize{3, 9, 2, 3};
 
 // The odd window size actually used for a requested size: an even size is
 // lowered to the odd size below it; a size below 3 gives 1 (no filtering).

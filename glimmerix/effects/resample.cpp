@@ -1,9 +1,16 @@
+// Resampling to (W * percent) / 100 x (H * percent) / 100: destination (j, i)
+// blends the four neighbours of (j / tw, i / th), tw = (nw-1)/(W-1) and
+// th = (nh-1)/(H-1), clamped into the source, with the resampling's order of the
+// weights (fourNeighbourBlend(), WeightOrder::Resample). axisSamples() gives the
+// neighbours once per column and row; blendSeparableRow() blends the rows.
+
 #include "resample.h"
 
 #include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"
 
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -57,6 +64,17 @@ std::vector<AxisNeighbours> axisSamples(int sourceSize, int resultSize)
 }
 
 } // namespace
+
+int wholePercent(double percent)
+{
+    if (std::isnan(percent))
+        return 0;
+    if (percent >= 2147483647.0)
+        return std::numeric_limits<int>::max();
+    if (percent <= -2147483648.0)
+        return std::numeric_limits<int>::min();
+    return int(percent);
+}
 
 QSize resampledSize(QSize source, int percent)
 {

@@ -9,6 +9,10 @@ namespace effects {
 // The largest image the resampling produces: 2^28 pixels (1 GiB at 32 bits).
 constexpr qint64 maxResampledPixels = qint64(1) << 28;
 
+// The whole percentage a zoom value stands for: truncated toward zero, limited to
+// the int range, 0 for a value that is not a number (compared before the cast).
+int wholePercent(double percent);
+
 // The size a resampling by a whole percentage gives: (W * percent) / 100 and
 // (H * percent) / 100, truncated. Computed without overflow; a negative percent
 // gives an empty size, and a side beyond the int range is saturated to INT_MAX

@@ -1,3 +1,11 @@
+// Rotation about the centre pixel (cx, cy) by k = requested - applied degrees:
+// with dx = i - cx and dy = cy - j, destination (i, j) is
+//
+//   fourNeighbourSample(dx*cos(k) - dy*sin(k) + cx,  cy - dx*sin(k) - dy*cos(k))
+//
+// left to right, and the centre pixel is copied. The positions of a row go to
+// sampleRow() (core/fourneighbourrows.h), which samples them in vectors.
+
 #include "rotate.h"
 
 #include "fourneighbour.h"

@@ -1,9 +1,14 @@
 #ifndef GLIMMERIX_EFFECTS_SHARPEN_H
 #define GLIMMERIX_EFFECTS_SHARPEN_H
 
+#include "parameter.h"
+
 #include <QImage>
 
 namespace effects {
+
+// The strength the editor offers (it blurs with gauss.h's sharpenBlurSigma first).
+constexpr Parameter<double> sharpenStrength{0.0, 3.0, 0.01, 0.0};
 
 // Whether an image of this format stores every opaque colour qRgb(r, g, b) exactly,
 // so that pixel() gives back the very word that was written: the 32-bit, 24-bit,

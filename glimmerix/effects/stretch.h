@@ -14,18 +14,24 @@ enum StretchChannel {
 };
 
 // One linear contrast stretch: the lowest and highest occupied histogram bins
-// min and max map onto 0..255 through (value - min) * (255.0 / (max - min)),
-// limited to 0..255 and truncated; channels not selected keep their values.
-// Writes every pixel of target, an RGB32 image of the source's size (a target of
-// another size or format is replaced by a new one; target may be the source
-// itself). An empty source writes nothing. A channels value outside 0..3 copies
-// the source's colours unchanged (alpha 255). Both passes run in parallel (the
+// min and max of the measured quantity map onto 0..255 through
+// (value - min) * (255.0 / (max - min)), limited to 0..255 and truncated; channels
+// not selected keep their values. Reads the source as pixel() does. Result: RGB32
+// (alpha 255); a null image for an empty source. Both passes run in parallel (the
 // histogram's counts are integers, added up band by band).
-void extension(const QImage &source, QImage &target, int channels);
+QImage stretch(const QImage &source, StretchChannel channel);
 
-// Convenience forms. Result: RGB32.
-QImage linearStretch(const QImage &source);   // extension(.., 0)
-QImage channelStretch(const QImage &source);  // as extension(.., 1), then 2, then 3, in one pass
+// The editor's Linear and Channel commands: stretch(.., StretchBrightness), and
+// the three stretches of blue, green and red one after the other.
+QImage linearStretch(const QImage &source);
+QImage channelStretch(const QImage &source);
+
+// The editor's extension slot, as an adapter over stretch(): writes every pixel
+// of target, an RGB32 image of the source's size (a target of another size or
+// format, or one that shares its pixels, is replaced by a new one; target may be
+// the source itself). An empty source writes nothing. A channels value outside
+// 0..3 copies the source's colours unchanged (alpha 255).
+void extension(const QImage &source, QImage &target, int channels);
 
 } // namespace effects
 

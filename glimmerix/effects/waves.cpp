@@ -1,7 +1,14 @@
+// Waves: destination (x, y) is
+//
+//   fourNeighbourSample(sin(2x * (pi/2) / waveLength) * amplitude + x,
+//                       sin(2y * (pi/2) / waveLength) * amplitude + y)
+//
+// x depends on the column alone and y on the row alone: the rows are blended by
+// blendSeparableRow() (core/fourneighbourrows.h).
+
 #include "waves.h"
 
 #include "fourneighbour.h"
-#include "fourneighbouraxes.h"
 #include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"

@@ -1,7 +1,15 @@
+// Zoom about the centre pixel (cx, cy) = ((W-1)/2, (H-1)/2) by the factor
+// k = double(float(requested)) / applied: destination (i, j) is
+//
+//   fourNeighbourSample(cx + (i - cx) / k,  cy - (cy - j) / k)
+//
+// and the centre pixel is copied. x depends on the column alone and y on the row
+// alone, so the sample's tests are made once per column and once per row and the
+// rows are blended by blendSeparableRow() (core/fourneighbourrows.h).
+
 #include "zoom.h"
 
 #include "fourneighbour.h"
-#include "fourneighbouraxes.h"
 #include "fourneighbourrows.h"
 #include "parallel.h"
 #include "pixelrows.h"

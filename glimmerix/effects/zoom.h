@@ -1,9 +1,15 @@
 #ifndef GLIMMERIX_EFFECTS_ZOOM_H
 #define GLIMMERIX_EFFECTS_ZOOM_H
 
+#include "parameter.h"
+
 #include <QImage>
 
 namespace effects {
+
+// The zoom the editor offers, in percent, for the zoom about the centre and the
+// resampling alike; the applied zoom starts at 100 as well.
+constexpr Parameter<double> zoomPercent{1.0, 10000.0, 0.01, 100.0};
 
 // Zoom about the centre pixel ((W-1)/2, (H-1)/2) inside a canvas of unchanged size.
 // requestedPercent is the total zoom asked for, appliedPercent the zoom already

@@ -59,12 +59,6 @@ void TestBlankMain::metaObjectAddsNothingOfItsOwn()
     QCOMPARE(meta->enumeratorOffset(), meta->enumeratorCount());
     QCOMPARE(meta->classInfoOffset(), meta->classInfoCount());
     QCOMPARE(meta->constructorCount(), 0);
-
-    QCOMPARE(window.qt_metacast("MainWindow"), static_cast<void *>(&window));
-    QCOMPARE(window.qt_metacast("QMainWindow"), static_cast<void *>(static_cast<QMainWindow *>(&window)));
-    QCOMPARE(window.qt_metacast("QWidget"), static_cast<void *>(static_cast<QWidget *>(&window)));
-    QVERIFY(window.qt_metacast(nullptr) == nullptr);
-    QVERIFY(window.qt_metacast("Widget") == nullptr);
 }
 
 void TestBlankMain::parentIsPassedOn()

@@ -42,7 +42,8 @@ inline void restoreDefaults()
 }
 
 // Runs compute() under every configuration and describes the first result that
-// differs from expected; empty when none does. The results are kept until the end,
+// differs from expected (in its pixels, its format, or, for RGB32, a stored word
+// without alpha 255); empty when none does. The results are kept until the end,
 // so that no run gets the pixels of an earlier one back from the allocator (a
 // pixel left unwritten must show).
 template <class Compute> QString firstDifferenceUnderEveryRun(Compute compute, const QImage &expected)
@@ -51,7 +52,12 @@ template <class Compute> QString firstDifferenceUnderEveryRun(Compute compute, c
     for (const RunConfig &config : runConfigs) {
         use(config);
         results.append(compute());
-        const QString difference = testimages::firstDifference(results.last(), expected);
+        const QImage &result = results.last();
+        QString difference = testimages::firstDifference(result, expected);
+        if (difference.isEmpty() && result.format() != expected.format())
+            difference = QString("format %1, expected %2").arg(int(result.format())).arg(int(expected.format()));
+        if (difference.isEmpty() && result.format() == QImage::Format_RGB32 && !testimages::opaqueWords(result))
+            difference = QStringLiteral("a stored word without alpha 255");
         if (!difference.isEmpty())
             return config.name() + ": " + difference;
     }

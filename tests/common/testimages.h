@@ -109,11 +109,10 @@ inline QImage opaqueCopy(const QImage &image)
             copy.setPixel(x, y, image.pixel(x, y));
     return copy;
 }
-// RGB32 whose stored words all carry alpha 255 (pixel() would hide a stored 0).
-inline bool storedOpaqueRgb32(const QImage &image)
+// Every stored word carries alpha 255 (in an RGB32 image pixel() would hide a
+// stored 0).
+inline bool opaqueWords(const QImage &image)
 {
-    if (image.format() != QImage::Format_RGB32)
-        return false;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
@@ -121,6 +120,22 @@ inline bool storedOpaqueRgb32(const QImage &image)
                 return false;
     }
     return true;
+}
+// RGB32 whose stored words all carry alpha 255.
+inline bool storedOpaqueRgb32(const QImage &image)
+{
+    return image.format() == QImage::Format_RGB32 && opaqueWords(image);
+}
+// A random image (random alpha) whose channels stay within low..high.
+inline QImage rangedImage(int width, int height, int low, int high, quint32 seed)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(random.bounded(low, high + 1), random.bounded(low, high + 1),
+                                       random.bounded(low, high + 1), random.bounded(256)));
+    return image;
 }
 // Each channel of actual equals that of expected or is one lower: what a position a
 // hair off the grid gives after truncation.
@@ -144,6 +159,20 @@ inline QImage patchImage(int width, int height, quint32 seed)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, colours[((y / 2) * 8 + x / 3) % 64]);
     return image;
+}
+
+// Rows of a QImage column "source": a random (alpha) and a photo-like image of
+// each size in every format under test, seeds counted up from `seed`.
+inline void addImagesInEveryFormat(const QList<QSize> &sizes, quint32 seed)
+{
+    for (QImage::Format format : formatsUnderTest()) {
+        for (const QSize s : sizes) {
+            QTest::addRow("format %d %dx%d random", int(format), s.width(), s.height())
+                << randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
+            QTest::addRow("format %d %dx%d photo", int(format), s.width(), s.height())
+                << photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
+        }
+    }
 }
 
 } // namespace testimages

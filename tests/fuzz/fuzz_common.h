@@ -98,6 +98,11 @@ public:
         }
     }
 
+    double spinValue(const effects::Parameter<double> &parameter)
+    {
+        return spinValue(parameter.minimum, parameter.maximum);
+    }
+
     int spinInt(int minimum, int maximum)
     {
         const uint8_t kind = byte();
@@ -131,17 +136,17 @@ struct Parameters
     {
         ByteReader in(data, size);
         Parameters p;
-        p.zoo = in.spinValue(1.0, 10000.0);
-        p.koefp = in.spinValue(1.0, 10000.0);
-        p.rot = in.spinValue(-180.0, 180.0);
-        p.koefg = in.spinValue(-180.0, 180.0);
-        p.gau = in.spinValue(0.01, 5.0);
-        p.sha = in.spinValue(0.0, 3.0);
-        p.wadl = in.spinValue(0.0, 100.0);
-        p.waam = in.spinValue(0.0, 100.0);
+        p.zoo = in.spinValue(effects::zoomPercent);
+        p.koefp = in.spinValue(effects::zoomPercent);
+        p.rot = in.spinValue(effects::rotationDegrees);
+        p.koefg = in.spinValue(effects::rotationDegrees);
+        p.gau = in.spinValue(effects::gaussSigma);
+        p.sha = in.spinValue(effects::sharpenStrength);
+        p.wadl = in.spinValue(effects::waveLength);
+        p.waam = in.spinValue(effects::waveAmplitude);
         p.sampleX = in.spinValue(-2.0, 66.0);
         p.sampleY = in.spinValue(-2.0, 66.0);
-        p.med = in.spinInt(3, 9);
+        p.med = in.spinInt(effects::medianSize.minimum, effects::medianSize.maximum);
         p.channels = in.spinInt(0, 3);
         p.lines = in.spinInt(-2, 66);
         p.length = in.spinInt(-2, 66);
@@ -151,17 +156,6 @@ struct Parameters
         return p;
     }
 };
-
-inline int wholePercent(double percent)
-{
-    if (std::isnan(percent))
-        return 0;
-    if (percent >= 2147483647.0)
-        return std::numeric_limits<int>::max();
-    if (percent <= -2147483648.0)
-        return std::numeric_limits<int>::min();
-    return int(percent);
-}
 
 inline void sameSizeRgb32(const QImage &result, const QImage &source)
 {
@@ -191,7 +185,13 @@ inline bool inEditorRange(double value, double minimum, double maximum)
     return value >= minimum && value <= maximum;
 }
 
-// Every effect once on image, as the editor's commands call the library.
+template <class T> bool inEditorRange(double value, const effects::Parameter<T> &parameter)
+{
+    return inEditorRange(value, parameter.minimum, parameter.maximum);
+}
+
+// Every effect once on image, through the library's functions and the window's
+// adapters.
 inline void runEveryEffect(const QImage &image, const Parameters &p)
 {
     const bool compare = p.compare && !image.isNull();
@@ -201,13 +201,13 @@ inline void runEveryEffect(const QImage &image, const Parameters &p)
     {
         const QImage result = effects::zoomAboutCentre(image, p.zoo, p.koefp);
         sameSizeRgb32(result, image);
-        if (compare && inEditorRange(p.zoo, 1, 10000) && inEditorRange(p.koefp, 1, 10000))
+        if (compare && inEditorRange(p.zoo, effects::zoomPercent) && inEditorRange(p.koefp, effects::zoomPercent))
             samePixels(result, reference::zoomAboutCentre(image, p.zoo, p.koefp), "zoom");
     }
 
     // Resampling (the "Another" row and Open): only small results are made.
     {
-        const int percent = wholePercent(p.zoo);
+        const int percent = effects::wholePercent(p.zoo);
         const QSize size = effects::resampledSize(image.size(), percent);
         const bool allowed = effects::resampleAllowed(image.size(), percent);
         FUZZ_CHECK(size.width() >= 0 && size.height() >= 0, image);
@@ -228,11 +228,12 @@ inline void runEveryEffect(const QImage &image, const Parameters &p)
     {
         const QImage result = effects::rotateAboutCentre(image, p.rot, p.koefg);
         sameSizeRgb32(result, image);
-        if (compare && inEditorRange(p.rot, -180, 180) && inEditorRange(p.koefg, -180, 180))
+        if (compare && inEditorRange(p.rot, effects::rotationDegrees)
+            && inEditorRange(p.koefg, effects::rotationDegrees))
             samePixels(result, reference::rotateAboutCentre(image, p.rot, p.koefg), "rotate");
     }
 
-    // Gauss as the editor's command runs it: the window, then two passes of wash.
+    // Gauss: the window, and the blur.
     QImage blurred;
     {
         const int n = effects::gaussHalfWidth(p.gau);
@@ -241,21 +242,17 @@ inline void runEveryEffect(const QImage &image, const Parameters &p)
         FUZZ_CHECK(window.size() == 2 * n + 1, image);
         for (double weight : window)
             FUZZ_CHECK(!(weight < 0) && !(weight > 1), image);
-        QImage working = image;
-        QImage temp(image.size(), QImage::Format_RGB32);
-        effects::wash(working, temp, image.height(), image.width(), n, window.data(), true);
-        working = temp;
-        effects::wash(working, temp, image.width(), image.height(), n, window.data(), false);
-        working = temp;
-        sameSizeRgb32(working, image);
-        const QImage whole = effects::gaussBlur(image, p.gau);
-        samePixels(whole, working, "gaussBlur differs from its two passes");
-        if (compare && inEditorRange(p.gau, 0.01, 5))
-            samePixels(working, reference::gaussBlur(image, p.gau), "gauss");
-        blurred = working;
+        blurred = effects::gaussBlur(image, p.gau);
+        sameSizeRgb32(blurred, image);
+        if (compare && inEditorRange(p.gau, effects::gaussSigma))
+            samePixels(blurred, reference::gaussBlur(image, p.gau), "gauss");
+        sameSizeRgb32(effects::gaussPass(image, window, p.lines % 2 == 0 ? effects::BlurAxis::Rows
+                                                                         : effects::BlurAxis::Columns),
+                      image);
     }
 
-    // One pass with lines, length and window size from the input.
+    // The window's wash slot: one pass with lines, length and window size from
+    // the input.
     {
         const int halfWidth = p.halfWidth < 0 ? p.halfWidth : p.halfWidth % 2001;
         QVector<double> window(2 * std::max(halfWidth, 0) + 1, 0.5);
@@ -270,16 +267,16 @@ inline void runEveryEffect(const QImage &image, const Parameters &p)
     {
         const QImage result = effects::median(image, p.med);
         sameSizeRgb32(result, image);
-        if (compare && p.med >= 3 && p.med <= 9)
+        if (compare && p.med >= effects::medianSize.minimum && p.med <= effects::medianSize.maximum)
             samePixels(result, reference::median(image, p.med), "median");
     }
 
-    // Sharpening: the editor blurs with sigma 0.7 first.
+    // Sharpening: the editor blurs first.
     {
-        const QImage soft = effects::gaussBlur(image, 0.7);
+        const QImage soft = effects::gaussBlur(image, effects::sharpenBlurSigma);
         const QImage result = effects::sharpen(image, soft, p.sha);
         FUZZ_CHECK(result.size() == image.size(), image);
-        if (compare && inEditorRange(p.sha, 0, 3))
+        if (compare && inEditorRange(p.sha, effects::sharpenStrength))
             samePixels(result, reference::sharpen(image, soft, p.sha), "sharpen");
         // A blurred image of another size (the library takes the original there).
         const QImage odd = effects::sharpen(image, blurred.copy(0, 0, blurred.width() / 2,
@@ -300,18 +297,21 @@ inline void runEveryEffect(const QImage &image, const Parameters &p)
     {
         const QImage result = effects::waves(image, p.wadl, p.waam);
         sameSizeRgb32(result, image);
-        if (compare && inEditorRange(p.wadl, 0.01, 100) && inEditorRange(p.waam, 0, 100))
+        if (compare && inEditorRange(p.wadl, 0.01, effects::waveLength.maximum)
+            && inEditorRange(p.waam, effects::waveAmplitude))
             samePixels(result, reference::waves(image, p.wadl, p.waam), "waves");
     }
 
-    // Contrast stretches: the editor's Linear and Channel, and one call with the
-    // channel number from the input, into a fresh target and into the source.
+    // Contrast stretches: each channel, the editor's Linear and Channel, and the
+    // window's extension slot with the channel number from the input, into a
+    // fresh target and into the source.
     {
-        QImage temp(image.size(), QImage::Format_RGB32);
-        effects::extension(image, temp, effects::StretchBrightness);
-        sameSizeRgb32(temp, image);
-        if (compare)
-            samePixels(temp, reference::extension(image, 0), "linear");
+        for (int channel = effects::StretchBrightness; channel <= effects::StretchRed; ++channel) {
+            const QImage result = effects::stretch(image, effects::StretchChannel(channel));
+            sameSizeRgb32(result, image);
+            if (compare)
+                samePixels(result, reference::extension(image, channel), "stretch");
+        }
         FUZZ_CHECK(effects::linearStretch(image).size() == image.size(), image);
         FUZZ_CHECK(effects::channelStretch(image).size() == image.size(), image);
 

@@ -39,7 +39,7 @@ QImage capped(const QImage &image)
     if (longer <= largestSide)
         return image;
     QImage result = image;
-    const int percent = fuzz::wholePercent(largestSide * 100.0 / longer);
+    const int percent = effects::wholePercent(largestSide * 100.0 / longer);
     if (effects::resampleAllowed(image.size(), percent)) {
         result = effects::resample(image, percent);
         FUZZ_CHECK(result.size() == effects::resampledSize(image.size(), percent), image);

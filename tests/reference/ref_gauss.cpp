@@ -3,6 +3,8 @@
 
 #include "reference.h"
 
+#include "channel.h"
+
 #include <cmath>
 #include <vector>
 
@@ -26,11 +28,7 @@ int halfWidthFor(double sigma)
 
 int truncated(double value)
 {
-    if (std::isnan(value) || value <= 0)
-        return 0;
-    if (value >= 255)
-        return 255;
-    return int(std::trunc(value));
+    return effects::truncLimited(value);
 }
 
 // koef1 lines of length koef2; a: the lines are rows.

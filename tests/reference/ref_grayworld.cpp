@@ -2,6 +2,8 @@
 
 #include "reference.h"
 
+#include "channel.h"
+
 namespace reference {
 
 namespace {
@@ -10,10 +12,7 @@ int balanced(int value, double midN, double mean)
 {
     if (mean == 0)
         return 0;
-    const double v = (value * midN) / mean;
-    if (v > 255)
-        return 255; // compared before the conversion: v may exceed any int
-    return int(v);
+    return effects::truncLimited((value * midN) / mean);
 }
 
 } // namespace

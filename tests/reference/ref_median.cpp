@@ -2,19 +2,11 @@
 
 #include "reference.h"
 
-#include <cmath>
+#include "brightness.h"
+
 #include <vector>
 
 namespace reference {
-
-namespace {
-
-int brightnessOf(QRgb p)
-{
-    return int(std::round((0.2125 * qRed(p) + 0.7154 * qGreen(p)) + 0.0721 * qBlue(p)));
-}
-
-} // namespace
 
 QImage median(const QImage &source, int size)
 {
@@ -40,7 +32,7 @@ QImage median(const QImage &source, int size)
             for (int k = -ost; k <= ost; ++k) {
                 for (int l = -ost; l <= ost; ++l) {
                     const int place = (ost + k) * size + (ost + l);
-                    filtr[place] = brightnessOf(source.pixel(i + k, j + l));
+                    filtr[place] = effects::brightness(source.pixel(i + k, j + l));
                     filtri[place] = i + k;
                     filtrj[place] = j + l;
                 }

@@ -1,5 +1,7 @@
 #include "reference.h"
 
+#include "fourneighbour.h"
+
 #include <cmath>
 
 namespace reference {
@@ -51,19 +53,9 @@ QImage resample(const QImage &source, int percent)
             double hdr, wdr;
             neighbours(i, height, int(nh), hd, hd1, hdr);
             neighbours(j, width, int(nw), wd, wd1, wdr);
-            const QRgb a = source.pixel(wd, hd);
-            const QRgb b = source.pixel(wd, hd1);
-            const QRgb c = source.pixel(wd1, hd1);
-            const QRgb d = source.pixel(wd1, hd);
-            const double red = qRed(a) * (1 - wdr) * (1 - hdr) + qRed(b) * (1 - wdr) * hdr
-                + qRed(c) * wdr * hdr + qRed(d) * wdr * (1 - hdr);
-            const double green = qGreen(a) * (1 - wdr) * (1 - hdr)
-                + qGreen(b) * (1 - wdr) * hdr + qGreen(c) * wdr * hdr
-                + qGreen(d) * wdr * (1 - hdr);
-            const double blue = qBlue(a) * (1 - wdr) * (1 - hdr) + qBlue(b) * (1 - wdr) * hdr
-                + qBlue(c) * wdr * hdr + qBlue(d) * wdr * (1 - hdr);
-            temp.setPixel(j, i, qRgb(int(std::trunc(red)), int(std::trunc(green)),
-                                     int(std::trunc(blue))));
+            temp.setPixel(j, i, effects::fourNeighbourWord<effects::WeightOrder::Resample>(
+                                    source.pixel(wd, hd), source.pixel(wd, hd1), source.pixel(wd1, hd1),
+                                    source.pixel(wd1, hd), wdr, hdr));
         }
     }
     return temp;

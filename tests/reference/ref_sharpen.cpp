@@ -2,6 +2,8 @@
 
 #include "reference.h"
 
+#include "channel.h"
+
 #include <cmath>
 
 namespace reference {
@@ -39,13 +41,11 @@ bool keepsFormat(QImage::Format format)
     }
 }
 
+// round() first: a NaN or a huge value reaches truncLimited(), which limits it
+// before any conversion.
 int limited(double v)
 {
-    if (std::isnan(v) || v < 0)
-        return 0;
-    if (v > 255)
-        return 255;
-    return int(v);
+    return effects::truncLimited(v);
 }
 
 } // namespace

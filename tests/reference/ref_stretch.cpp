@@ -2,7 +2,8 @@
 
 #include "reference.h"
 
-#include <cmath>
+#include "brightness.h"
+#include "channel.h"
 
 namespace reference {
 
@@ -10,13 +11,7 @@ namespace {
 
 int limitedTrunc(double v)
 {
-    if (v > 255)
-        v = 255;
-    if (v < 0)
-        v = 0;
-    if (std::isnan(v))
-        return 0;
-    return int(std::trunc(v));
+    return effects::truncLimited(v);
 }
 
 } // namespace
@@ -31,8 +26,7 @@ QImage extension(const QImage &source, int channels)
         for (int j = 0; j < source.width(); ++j) {
             const QRgb p = source.pixel(j, i);
             if (channels == 0) {
-                const int tmp2 = int(std::round((0.2125 * qRed(p) + 0.7154 * qGreen(p)) + 0.0721 * qBlue(p)));
-                hist[tmp2]++;
+                hist[effects::brightness(p)]++;
             } else if (channels == 1) {
                 hist[qBlue(p)]++;
             } else if (channels == 2) {

@@ -1,7 +1,24 @@
 #include "brightness.h"
+#include "widths.h"
 
 #include <QTest>
 #include <cmath>
+
+namespace {
+
+// The brightness at every width the effects compute it at: brightness() and
+// brightnessOf() on vectors of 2, 4 and 8 pixels (the lane is the row's colour,
+// red, green and blue at fixed ratios to one scale, hence the three scales).
+QList<int> everyWidth(int red, int green, int blue)
+{
+    QList<int> results = {effects::brightness(qRgb(red, green, blue))};
+    const auto of = [&](auto scale) { return effects::brightnessOf(scale * red, scale * green, scale * blue); };
+    for (double value : widths::everyWidth(of, 1.0))
+        results << int(value);
+    return results;
+}
+
+} // namespace
 
 class TestBrightness : public QObject
 {
@@ -38,7 +55,8 @@ void TestBrightness::values()
     QFETCH(int, green);
     QFETCH(int, blue);
     QFETCH(int, expected);
-    QCOMPARE(effects::brightness(qRgb(red, green, blue)), expected);
+    for (int result : everyWidth(red, green, blue))
+        QCOMPARE(result, expected);
     // Alpha plays no part.
     QCOMPARE(effects::brightness(qRgba(red, green, blue, 0)), expected);
 }
@@ -71,7 +89,8 @@ void TestBrightness::halvesGoUp()
     QFETCH(int, expected);
     const double value = (0.2125 * red + 0.7154 * green) + 0.0721 * blue;
     QCOMPARE(value, expected - 0.5); // the row really is a half
-    QCOMPARE(effects::brightness(qRgb(red, green, blue)), expected);
+    for (int result : everyWidth(red, green, blue))
+        QCOMPARE(result, expected);
 }
 
 QTEST_APPLESS_MAIN(TestBrightness)

@@ -23,30 +23,6 @@ QRgb gray(int v)
     return qRgb(v, v, v);
 }
 
-// Every stored word of an RGB32 result has alpha 255 (pixel() would hide it).
-bool opaqueWords(const QImage &image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(row[x]) != 255)
-                return false;
-    }
-    return true;
-}
-
-// A random image whose channels stay within low..high, in one of the formats.
-QImage rangedImage(int width, int height, int low, int high, quint32 seed)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba(random.bounded(low, high + 1), random.bounded(low, high + 1),
-                                       random.bounded(low, high + 1), random.bounded(256)));
-    return image;
-}
-
 } // namespace
 
 class TestGrayWorld : public QObject
@@ -138,16 +114,7 @@ void TestGrayWorld::tinyMeanGivesTheLimit()
 void TestGrayWorld::matchesReference_data()
 {
     QTest::addColumn<QImage>("source");
-    const QList<QSize> sizes = {{1, 1}, {1, 9}, {9, 1}, {6, 4}, {17, 13}};
-    quint32 seed = 70;
-    for (QImage::Format format : testimages::formatsUnderTest()) {
-        for (const QSize s : sizes) {
-            QTest::addRow("format %d %dx%d random", int(format), s.width(), s.height())
-                << testimages::randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
-            QTest::addRow("format %d %dx%d photo", int(format), s.width(), s.height())
-                << testimages::photoLikeImage(s.width(), s.height(), ++seed).convertToFormat(format);
-        }
-    }
+    testimages::addImagesInEveryFormat({{1, 1}, {1, 9}, {9, 1}, {6, 4}, {17, 13}}, 70);
 }
 
 void TestGrayWorld::matchesReference()
@@ -171,7 +138,7 @@ void TestGrayWorld::sameUnderEveryThreadCount_data()
             QTest::addRow("%dx%d format %d noise", s.width(), s.height(), int(format))
                 << testimages::randomAlphaImage(s.width(), s.height(), ++seed).convertToFormat(format);
             QTest::addRow("%dx%d format %d narrow", s.width(), s.height(), int(format))
-                << rangedImage(s.width(), s.height(), 0, 9, ++seed).convertToFormat(format);
+                << testimages::rangedImage(s.width(), s.height(), 0, 9, ++seed).convertToFormat(format);
         }
         QImage noBlue = testimages::photoLikeImage(s.width(), s.height(), ++seed);
         for (int y = 0; y < noBlue.height(); ++y)
@@ -187,14 +154,8 @@ void TestGrayWorld::sameUnderEveryThreadCount()
 {
     QFETCH(QImage, source);
     const QImage expected = reference::grayWorld(source);
-    for (const testruns::RunConfig &config : testruns::runConfigs) {
-        testruns::use(config);
-        const QImage result = effects::grayWorld(source);
-        const QString difference = testimages::firstDifference(result, expected);
-        if (!difference.isEmpty())
-            QFAIL(qPrintable(config.name() + ": " + difference));
-        QVERIFY(opaqueWords(result));
-    }
+    QCOMPARE(testruns::firstDifferenceUnderEveryRun([&] { return effects::grayWorld(source); }, expected),
+             QString());
 }
 
 QTEST_APPLESS_MAIN(TestGrayWorld)

@@ -8,6 +8,9 @@ namespace {
 
 Level detected()
 {
+#if !GLIMMERIX_X86
+    return Level::Baseline; // only the portable versions are compiled
+#else
     __builtin_cpu_init();
 #if defined(__clang__)
     // Clang knows no instruction-set levels here: their defining features instead
@@ -26,6 +29,7 @@ Level detected()
     if (v3)
         return Level::Avx2;
     return Level::Baseline;
+#endif
 }
 
 std::atomic<int> highestAllowed{int(Level::Avx512)};

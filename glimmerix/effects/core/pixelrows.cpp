@@ -192,4 +192,18 @@ QImage newRgb32(int width, int height)
     return newImage32(width, height, QImage::Format_RGB32);
 }
 
+bool fitTarget(QImage &target, int width, int height)
+{
+    if (target.format() != QImage::Format_RGB32 || target.size() != QSize(width, height))
+        target = newRgb32(width, height);
+    return !target.isNull();
+}
+
+bool ownTarget(QImage &target, bool everyPixel)
+{
+    if (everyPixel && !target.isDetached())
+        target = newRgb32(target.width(), target.height());
+    return !target.isNull();
+}
+
 } // namespace effects

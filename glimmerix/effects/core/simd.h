@@ -1,26 +1,42 @@
 #ifndef GLIMMERIX_EFFECTS_SIMD_H
 #define GLIMMERIX_EFFECTS_SIMD_H
 
-// Vector helpers for the effects' inner loops.
+// Vector helpers for the effects' inner loops, and the one way a kernel is
+// compiled for several instruction sets and picked at run time.
 //
-// A kernel is written once, as a template over a vector of doubles, and compiled
-// for three instruction sets: the portable x86-64 baseline (SSE2, 2 doubles per
-// vector), x86-64-v3 (AVX2 and FMA, 4) and x86-64-v4 (AVX-512, 8). level() tells
-// once which one the processor runs; the build itself stays portable (no -march).
+// A kernel is written once, as a template over a vector of doubles V, and run
+// through simd::run<Kernel>(arguments...): on x86-64 it is compiled for the
+// portable baseline (SSE2, 2 doubles per vector), x86-64-v3 (AVX2 and FMA, 4) and
+// x86-64-v4 (AVX-512, 8), and run() calls the widest version that level() allows.
+// The build itself stays portable (no -march). On other processors only the
+// portable version exists (GCC's generic vectors, 2 doubles per vector).
 //
 // Exactness: the lanes of a vector are always different pixels. Every lane goes
 // through the same IEEE operations, in the same order, as the scalar formula for
 // its pixel (multiplications, additions and divisions are correctly rounded at
 // every width; the project compiles without contraction into fused multiply-adds),
-// so each width gives the very bits of the scalar code.
+// so each width gives the very bits of the scalar code. The formulas themselves
+// (brightness.h, channel.h, fourneighbour.h) are templates that take a double or
+// a vector alike, so the scalar and every vector width share one definition.
 //
 // Vectors never cross a call between functions compiled for different instruction
 // sets (their calling conventions differ): the kernels take pointers and scalars,
-// and the helpers here are always inlined into them.
+// and the helpers and formulas are always inlined into them. GCC's note that the
+// ABI of vector arguments changed in GCC 4.6 therefore concerns no call of ours;
+// it is silenced here, once, for every file that includes this header.
 
 #include <QtGlobal>
 
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define GLIMMERIX_X86 1
 #include <immintrin.h> // declares GCC's gather builtins
+#else
+#define GLIMMERIX_X86 0
+#endif
+
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace effects::simd {
 
@@ -34,8 +50,6 @@ Level level();
 // machine can run this way); Level::Avx512 lifts the limit.
 void limitLevel(Level highest);
 
-#define GLIMMERIX_TARGET_AVX2 __attribute__((target("arch=x86-64-v3")))
-#define GLIMMERIX_TARGET_AVX512 __attribute__((target("arch=x86-64-v4")))
 #define GLIMMERIX_ALWAYS_INLINE inline __attribute__((always_inline))
 
 typedef double d2 __attribute__((vector_size(16)));
@@ -50,11 +64,6 @@ template <class V> struct Lanes;
 template <> struct Lanes<d2> { static constexpr int count = 2; typedef i2 Int; };
 template <> struct Lanes<d4> { static constexpr int count = 4; typedef i4 Int; };
 template <> struct Lanes<d8> { static constexpr int count = 8; typedef i8 Int; };
-
-// The helpers only ever run inlined into a kernel of their own instruction set, so
-// the warning about vector arguments of another calling convention does not apply.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 template <class T> GLIMMERIX_ALWAYS_INLINE T load(const void *p)
 {
@@ -79,16 +88,29 @@ template <class I> GLIMMERIX_ALWAYS_INLINE I splatInt(int s)
     return s + I{};
 }
 
-// trunc(v) limited to 0..255, lane by lane, with NaN giving 0: the scalar
-//   if (!(v > 0)) 0; else if (v >= 255) 255; else int(v).
-template <class V> GLIMMERIX_ALWAYS_INLINE typename Lanes<V>::Int channelOf(V v)
+// Whole parts and conversions, lane by lane, and the same for a plain double: the
+// formulas are written once for both.
+GLIMMERIX_ALWAYS_INLINE int toInt(double v)
 {
-    const V zero = V{};
-    const V top = splat<V>(255);
-    v = v > zero ? v : zero;
-    v = v < top ? v : top;
+    return static_cast<int>(v);
+}
+template <class V> GLIMMERIX_ALWAYS_INLINE typename Lanes<V>::Int toInt(V v)
+{
     return __builtin_convertvector(v, typename Lanes<V>::Int);
 }
+
+GLIMMERIX_ALWAYS_INLINE double toDouble(int v)
+{
+    return v;
+}
+template <class I> GLIMMERIX_ALWAYS_INLINE auto toDouble(I v)
+{
+    typedef double D __attribute__((vector_size(sizeof(I) * 2)));
+    return __builtin_convertvector(v, D);
+}
+
+// The vector of doubles of as many lanes as an int vector.
+template <class I> using DoublesOf = decltype(toDouble(I{}));
 
 // Opaque words qRgb(r, g, b) from channels 0..255.
 template <class I> GLIMMERIX_ALWAYS_INLINE I packRgb(I r, I g, I b)
@@ -117,7 +139,7 @@ GLIMMERIX_ALWAYS_INLINE void unpackRgb(const quint32 *words, V &r, V &g, V &b)
 // so it loads lane by lane, as the baseline does.
 template <class I> GLIMMERIX_ALWAYS_INLINE I gatherWords(const quint32 *base, I index)
 {
-#if !defined(__clang__)
+#if GLIMMERIX_X86 && !defined(__clang__)
     if constexpr (sizeof(I) == 32)
         return __builtin_ia32_gathersiv8si(I{}, reinterpret_cast<const int *>(base), index, ~I{}, 4);
     if constexpr (sizeof(I) == 16)
@@ -143,7 +165,56 @@ template <class I> GLIMMERIX_ALWAYS_INLINE void storeWords(quint32 *out, I words
     }
 }
 
-#pragma GCC diagnostic pop
+// The dispatch. A kernel is a class with
+//
+//   template <class V> GLIMMERIX_ALWAYS_INLINE static void run(arguments...);
+//
+// (V is d2, d4 or d8; the body is inlined into each version below). A kernel that
+// is fastest at a narrower width may declare
+//   static constexpr Level highest = Level::Avx2;
+// and processors above that level run its version for that level.
+template <class Kernel, class = void> struct HighestLevel {
+    static constexpr Level value = Level::Avx512;
+};
+template <class Kernel> struct HighestLevel<Kernel, decltype(void(Kernel::highest))> {
+    static constexpr Level value = Kernel::highest;
+};
+
+template <class Kernel> struct Versions {
+#if GLIMMERIX_X86
+    template <class... Args> __attribute__((target("arch=x86-64-v4"))) static void avx512(Args &&...args)
+    {
+        Kernel::template run<d8>(std::forward<Args>(args)...);
+    }
+    template <class... Args> __attribute__((target("arch=x86-64-v3"))) static void avx2(Args &&...args)
+    {
+        Kernel::template run<d4>(std::forward<Args>(args)...);
+    }
+#endif
+    template <class... Args> static void baseline(Args &&...args)
+    {
+        Kernel::template run<d2>(std::forward<Args>(args)...);
+    }
+};
+
+// Runs the widest version of Kernel that this processor has and level() allows
+// (only the versions up to the kernel's highest level are compiled).
+template <class Kernel, class... Args> void run(Args &&...args)
+{
+#if GLIMMERIX_X86
+    constexpr Level highest = HighestLevel<Kernel>::value;
+    const Level chosen = int(level()) < int(highest) ? level() : highest;
+    if constexpr (highest == Level::Avx512) {
+        if (chosen == Level::Avx512)
+            return Versions<Kernel>::avx512(std::forward<Args>(args)...);
+    }
+    if constexpr (highest != Level::Baseline) {
+        if (chosen == Level::Avx2)
+            return Versions<Kernel>::avx2(std::forward<Args>(args)...);
+    }
+#endif
+    Versions<Kernel>::baseline(std::forward<Args>(args)...);
+}
 
 } // namespace effects::simd
 

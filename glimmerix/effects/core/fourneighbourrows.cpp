@@ -19,23 +19,6 @@ template <class V> struct Neighbours
     I inside;
 };
 
-// One channel of every lane: the four terms (c * first) * second added left to
-// right, truncated and limited to 0..255 (simd::channelOf() gives trunc-then-limit
-// for every finite value).
-template <class V, WeightOrder order>
-GLIMMERIX_ALWAYS_INLINE typename simd::Lanes<V>::Int blendChannel(V c00, V c01, V c11, V c10, V fx, V fy)
-{
-    const V one = simd::splat<V>(1);
-    const V oneMinusFx = one - fx;
-    const V oneMinusFy = one - fy;
-    if constexpr (order == WeightOrder::FourNeighbour)
-        return simd::channelOf<V>(c00 * oneMinusFy * oneMinusFx + c01 * oneMinusFx * fy + c11 * fy * fx
-                                  + c10 * oneMinusFy * fx);
-    else
-        return simd::channelOf<V>(c00 * oneMinusFx * oneMinusFy + c01 * oneMinusFx * fy + c11 * fx * fy
-                                  + c10 * fx * oneMinusFy);
-}
-
 // The channel at `shift` of every lane's four words (no lambda here: a lambda is a
 // function of its own, compiled for the baseline, and vectors must not cross into it).
 template <class V, WeightOrder order>
@@ -43,10 +26,10 @@ GLIMMERIX_ALWAYS_INLINE typename simd::Lanes<V>::Int blendShifted(const Neighbou
 {
     typedef typename simd::Lanes<V>::Int I;
     const I mask = simd::splatInt<I>(255);
-    return blendChannel<V, order>(__builtin_convertvector((n.c00 >> shift) & mask, V),
-                                  __builtin_convertvector((n.c01 >> shift) & mask, V),
-                                  __builtin_convertvector((n.c11 >> shift) & mask, V),
-                                  __builtin_convertvector((n.c10 >> shift) & mask, V), n.fx, n.fy);
+    return truncLimited(fourNeighbourBlend<order>(simd::toDouble((n.c00 >> shift) & mask),
+                                                  simd::toDouble((n.c01 >> shift) & mask),
+                                                  simd::toDouble((n.c11 >> shift) & mask),
+                                                  simd::toDouble((n.c10 >> shift) & mask), n.fx, n.fy));
 }
 
 template <class V, WeightOrder order>
@@ -59,9 +42,10 @@ GLIMMERIX_ALWAYS_INLINE typename simd::Lanes<V>::Int blendWords(const Neighbours
     return n.inside ? blended : black;
 }
 
-template <class V, WeightOrder order>
-GLIMMERIX_ALWAYS_INLINE void separableRow(const QRgb *upper, const QRgb *lower, const SeparableColumns &columns,
-                                          double rowFraction, QRgb *out)
+template <WeightOrder order> struct SeparableRow {
+template <class V>
+GLIMMERIX_ALWAYS_INLINE static void run(const QRgb *upper, const QRgb *lower, const SeparableColumns &columns,
+                                        double rowFraction, QRgb *out)
 {
     typedef typename simd::Lanes<V>::Int I;
     constexpr int L = simd::Lanes<V>::count;
@@ -86,6 +70,7 @@ GLIMMERIX_ALWAYS_INLINE void separableRow(const QRgb *upper, const QRgb *lower, 
         simd::storeWords(out + x, blendWords<V, order>(n), count - x);
     }
 }
+};
 
 // The words of a PixelRows as one array: row y starts rowWords words after row
 // y - 1. sampleRow() makes sure that every word's index fits an int.
@@ -111,7 +96,7 @@ struct ChunkNeighbours
     alignas(64) int inside[chunkSamples];
 };
 
-// samplePosition() on as many positions as the vector has lanes: the same
+// axisNeighbours() along both axes on as many positions as the vector has lanes: the same
 // comparisons on the doubles, the same truncations, and a lane that is not inside
 // reads word 0 and gives black. count is a whole number of vectors; the samples
 // go to the chunk from place `first` on.
@@ -167,9 +152,10 @@ GLIMMERIX_ALWAYS_INLINE void chunkPositions(const double *xtemp, const double *y
     }
 }
 
+struct PositionsRow {
 template <class V>
-GLIMMERIX_ALWAYS_INLINE void positionsRow(const PixelRows &source, const double *xtemp, const double *ytemp,
-                                          int count, QRgb *out)
+GLIMMERIX_ALWAYS_INLINE static void run(const PixelRows &source, const double *xtemp, const double *ytemp,
+                                        int count, QRgb *out)
 {
     typedef typename simd::Lanes<V>::Int I;
     constexpr int L = simd::Lanes<V>::count;
@@ -204,55 +190,7 @@ GLIMMERIX_ALWAYS_INLINE void positionsRow(const PixelRows &source, const double 
         }
     }
 }
-
-typedef void (*SeparableRow)(const QRgb *, const QRgb *, const SeparableColumns &, double, QRgb *);
-typedef void (*PositionsRow)(const PixelRows &, const double *, const double *, int, QRgb *);
-
-template <WeightOrder order>
-GLIMMERIX_TARGET_AVX512 void separableAvx512(const QRgb *u, const QRgb *l, const SeparableColumns &c,
-                                             double f, QRgb *o)
-{
-    separableRow<simd::d8, order>(u, l, c, f, o);
-}
-template <WeightOrder order>
-GLIMMERIX_TARGET_AVX2 void separableAvx2(const QRgb *u, const QRgb *l, const SeparableColumns &c,
-                                         double f, QRgb *o)
-{
-    separableRow<simd::d4, order>(u, l, c, f, o);
-}
-template <WeightOrder order>
-void separableBaseline(const QRgb *u, const QRgb *l, const SeparableColumns &c, double f, QRgb *o)
-{
-    separableRow<simd::d2, order>(u, l, c, f, o);
-}
-
-GLIMMERIX_TARGET_AVX512 void positionsAvx512(const PixelRows &s, const double *x, const double *y, int n,
-                                             QRgb *o)
-{
-    positionsRow<simd::d8>(s, x, y, n, o);
-}
-GLIMMERIX_TARGET_AVX2 void positionsAvx2(const PixelRows &s, const double *x, const double *y, int n,
-                                         QRgb *o)
-{
-    positionsRow<simd::d4>(s, x, y, n, o);
-}
-void positionsBaseline(const PixelRows &s, const double *x, const double *y, int n, QRgb *o)
-{
-    positionsRow<simd::d2>(s, x, y, n, o);
-}
-
-template <WeightOrder order> SeparableRow separableKernel()
-{
-    switch (simd::level()) {
-    case simd::Level::Avx512:
-        return separableAvx512<order>;
-    case simd::Level::Avx2:
-        return separableAvx2<order>;
-    case simd::Level::Baseline:
-        break;
-    }
-    return separableBaseline<order>;
-}
+};
 
 } // namespace
 
@@ -278,9 +216,10 @@ SeparableColumns::SeparableColumns(const std::vector<AxisNeighbours> &columns)
 void blendSeparableRow(const QRgb *upper, const QRgb *lower, const SeparableColumns &columns,
                        double rowFraction, WeightOrder order, QRgb *out)
 {
-    const SeparableRow row = order == WeightOrder::FourNeighbour ? separableKernel<WeightOrder::FourNeighbour>()
-                                                                 : separableKernel<WeightOrder::Resample>();
-    row(upper, lower, columns, rowFraction, out);
+    if (order == WeightOrder::FourNeighbour)
+        simd::run<SeparableRow<WeightOrder::FourNeighbour>>(upper, lower, columns, rowFraction, out);
+    else
+        simd::run<SeparableRow<WeightOrder::Resample>>(upper, lower, columns, rowFraction, out);
 }
 
 void sampleRow(const PixelRows &source, const double *xtemp, const double *ytemp, int count, QRgb *out)
@@ -292,12 +231,7 @@ void sampleRow(const PixelRows &source, const double *xtemp, const double *ytemp
             out[i] = fourNeighbourSample(source, xtemp[i], ytemp[i]);
         return;
     }
-    PositionsRow row = positionsBaseline;
-    if (simd::level() == simd::Level::Avx512)
-        row = positionsAvx512;
-    else if (simd::level() == simd::Level::Avx2)
-        row = positionsAvx2;
-    row(source, xtemp, ytemp, count, out);
+    simd::run<PositionsRow>(source, xtemp, ytemp, count, out);
 }
 
 } // namespace effects

@@ -3,12 +3,14 @@
 
 // Whole rows of four-neighbour samples, several pixels per vector (see simd.h).
 //
-// Each pixel blends the same four words with the same double operations, in the
-// same order, as the scalar formulas of fourNeighbourSample() and of the
-// resampling, so every lane gives the scalar result bit for bit.
+// Each pixel blends its four words through fourNeighbourBlend() (fourneighbour.h),
+// the formula of fourNeighbourSample() and of the resampling, one pixel a lane.
+// For positions whose x depends on the column alone and whose y on the row alone
+// (zoom, waves, resampling) the inside test, the neighbours and the fraction are
+// worked out once per column and once per row (axisNeighbours()), and each pixel
+// only blends.
 
 #include "fourneighbour.h"
-#include "fourneighbouraxes.h"
 #include "pixelrows.h"
 
 #include <QRgb>
@@ -16,17 +18,6 @@
 #include <vector>
 
 namespace effects {
-
-// The order of the weights in each of the four terms (c * first) * second.
-enum class WeightOrder {
-    // fourNeighbourSample(): with fx the fraction along x and fy along y,
-    // c00*(1-fy)*(1-fx) + c01*(1-fx)*fy + c11*fy*fx + c10*(1-fy)*fx
-    FourNeighbour,
-    // The resampling: c00*(1-fx)*(1-fy) + c01*(1-fx)*fy + c11*fx*fy + c10*fx*(1-fy)
-    Resample,
-};
-// (c00 is the upper row's lower column, c01 the lower row's lower column, c11 the
-// lower row's upper column and c10 the upper row's upper column.)
 
 // The columns of a sampling whose column depends on x alone, one array per field
 // so that the kernels load whole vectors of them: the lower and upper neighbour,

@@ -33,6 +33,15 @@ private:
 // spares the page faults of fresh memory.
 QImage newRgb32(int width, int height);
 
+// The guards of an effect that writes into a given target (the window's slots
+// hand one in). fitTarget() replaces a target that is not an RGB32 image of the
+// given size by a new one; ownTarget() gives one that shares its pixels new ones
+// when every pixel is to be written (a copy of pixels about to be overwritten
+// would be wasted). Both return false when the target could not be allocated
+// (or the size is empty).
+bool fitTarget(QImage &target, int width, int height);
+bool ownTarget(QImage &target, bool everyPixel);
+
 // Row pointer for writing into an RGB32 image made by newRgb32().
 inline QRgb *writableRow(QImage &image, int y)
 {
