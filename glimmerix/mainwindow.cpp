@@ -95,19 +95,6 @@ void showBox(const QString &text, const QString &title = QString(),
     box.exec();
 }
 
-// The whole percentage a zoom value stands for: truncated toward zero, limited to
-// the int range, 0 for a value that is not a number.
-int wholePercent(double percent)
-{
-    if (std::isnan(percent))
-        return 0;
-    if (percent >= 2147483647.0)
-        return std::numeric_limits<int>::max();
-    if (percent <= -2147483648.0)
-        return std::numeric_limits<int>::min();
-    return int(percent);
-}
-
 // Runs an effect's computation under the wait cursor and returns its result.
 template<typename Computation>
 QImage computeWaiting(Computation computation)
@@ -147,10 +134,13 @@ QString writeFailure(const QString &fileName, const QString &reason)
     return QString("%1: %2").arg(name, reason);
 }
 
-QDoubleSpinBox *newDoubleSpinBox(double minimum, double maximum, const QString &suffix = QString())
+// A box with the range and step of an effect's parameter; its starting value is
+// set where the box is built, after its connections.
+QDoubleSpinBox *newDoubleSpinBox(const effects::Parameter<double> &parameter, const QString &suffix = QString())
 {
     QDoubleSpinBox *box = new QDoubleSpinBox;
-    box->setRange(minimum, maximum);
+    box->setRange(parameter.minimum, parameter.maximum);
+    box->setSingleStep(parameter.step);
     box->setSuffix(suffix);
     return box;
 }
@@ -199,47 +189,44 @@ MainWindow::MainWindow()
     lm = new QHBoxLayout;
     spinBoxM = new QSpinBox;
     butM = new QPushButton("&Apply");
-    spinBoxM->setRange(3, 9);
-    spinBoxM->setSingleStep(2);
-    spinBoxM->setValue(3);
-    inputmed(3);
+    spinBoxM->setRange(effects::medianSize.minimum, effects::medianSize.maximum);
+    spinBoxM->setSingleStep(effects::medianSize.step);
+    spinBoxM->setValue(effects::medianSize.start);
+    inputmed(effects::medianSize.start);
     fillRow(lm, {spinBoxM, new QLabel("[3; 5; 7; 9]"), butM});
     medianfiltration->setLayout(lm);
 
     // Gauss
     lf1 = new QHBoxLayout;
-    spinBoxF1 = newDoubleSpinBox(0.01, 5.0);
-    spinBoxF1->setSingleStep(0.01);
+    spinBoxF1 = newDoubleSpinBox(effects::gaussSigma);
     butF1 = new QPushButton("&Apply");
-    spinBoxF1->setValue(1.0);
-    inputgau(1.0);
+    spinBoxF1->setValue(effects::gaussSigma.start);
+    inputgau(effects::gaussSigma.start);
     fillRow(lf1, {spinBoxF1, new QLabel("[0.01,5.0]"), butF1});
     gaussfiltration->setLayout(lf1);
 
-    // Rotation: the toolkit's default single step of 1
+    // Rotation: steps of 1
     lg1 = new QHBoxLayout;
-    spinBoxG1 = newDoubleSpinBox(-180.0, 180.0, "'");
+    spinBoxG1 = newDoubleSpinBox(effects::rotationDegrees, "'");
     butG1 = new QPushButton("&Apply");
-    spinBoxG1->setValue(0.0);
-    inputrot(0.0);
+    spinBoxG1->setValue(effects::rotationDegrees.start);
+    inputrot(effects::rotationDegrees.start);
     fillRow(lg1, {spinBoxG1, new QLabel("[-180',180']"), butG1});
     rotation->setLayout(lg1);
 
     // Zooming: row "Another" above row "Correct"; the two boxes mirror each other
     lg0 = new QVBoxLayout;
     lg2 = new QHBoxLayout;
-    spinBoxG2 = newDoubleSpinBox(1.0, 10000.0, "%");
-    spinBoxG2->setSingleStep(0.01);
+    spinBoxG2 = newDoubleSpinBox(effects::zoomPercent, "%");
     butG2 = new QPushButton("&Apply");
-    inputzoo(100.0);
+    inputzoo(effects::zoomPercent.start);
     fillRow(lg2, {new QLabel("Correct"), spinBoxG2, new QLabel("[1,10000]"), butG2});
     lg = new QHBoxLayout;
-    spinBoxG = newDoubleSpinBox(1.0, 10000.0, "%");
-    spinBoxG->setSingleStep(0.01);
+    spinBoxG = newDoubleSpinBox(effects::zoomPercent, "%");
     butG = new QPushButton("&Apply");
     mirrorZoomBox(spinBoxG2, spinBoxG);
     mirrorZoomBox(spinBoxG, spinBoxG2);
-    spinBoxG2->setValue(100.0);
+    spinBoxG2->setValue(effects::zoomPercent.start);
     fillRow(lg, {new QLabel("Another"), spinBoxG, new QLabel("[1,10000]"), butG});
     lg0->addLayout(lg);
     lg0->addLayout(lg2);
@@ -247,11 +234,10 @@ MainWindow::MainWindow()
 
     // Harshness
     lh = new QHBoxLayout;
-    spinBoxH = newDoubleSpinBox(0.0, 3.0);
-    spinBoxH->setSingleStep(0.01);
+    spinBoxH = newDoubleSpinBox(effects::sharpenStrength);
     butH = new QPushButton("&Apply");
-    spinBoxH->setValue(0.0);
-    inputsha(0.0);
+    spinBoxH->setValue(effects::sharpenStrength.start);
+    inputsha(effects::sharpenStrength.start);
     fillRow(lh, {spinBoxH, new QLabel("[0,3]"), butH});
     harshness->setLayout(lh);
 
@@ -259,15 +245,13 @@ MainWindow::MainWindow()
     lw0 = new QVBoxLayout;
     lw1 = new QHBoxLayout;
     lw2 = new QHBoxLayout;
-    spinBoxW1 = newDoubleSpinBox(0.0, 100.0);
-    spinBoxW1->setSingleStep(0.01);
-    spinBoxW2 = newDoubleSpinBox(0.0, 100.0);
-    spinBoxW2->setSingleStep(0.01);
+    spinBoxW1 = newDoubleSpinBox(effects::waveLength);
+    spinBoxW2 = newDoubleSpinBox(effects::waveAmplitude);
     butW = new QPushButton("&Apply");
-    spinBoxW1->setValue(0.0);
-    inputwadl(0.0);
-    spinBoxW2->setValue(0.0);
-    inputwaam(0.0);
+    spinBoxW1->setValue(effects::waveLength.start);
+    inputwadl(effects::waveLength.start);
+    spinBoxW2->setValue(effects::waveAmplitude.start);
+    inputwaam(effects::waveAmplitude.start);
     fillRow(lw1, {new QLabel("Wawe length"), spinBoxW1, new QLabel("[0,10]")});
     fillRow(lw2, {new QLabel("Amplituda"), spinBoxW2, new QLabel("[0,10]")});
     lw0->addLayout(lw1);
@@ -1071,7 +1055,7 @@ void MainWindow::zoom2()
     if (refuseWithoutImage())
         return;
     const HistoryStep step(*this, tr("Resample"));
-    const int koef = wholePercent(zoo);
+    const int koef = effects::wholePercent(zoo);
     QImage Temp;
     if (effects::resampleAllowed(curImage->size(), koef))
         Temp = computeWaiting([&] { return effects::resample(*curImage, koef); });
