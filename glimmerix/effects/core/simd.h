@@ -109,9 +109,6 @@ template <class I> GLIMMERIX_ALWAYS_INLINE auto toDouble(I v)
     return __builtin_convertvector(v, D);
 }
 
-// The vector of doubles of as many lanes as an int vector.
-template <class I> using DoublesOf = decltype(toDouble(I{}));
-
 // Opaque words qRgb(r, g, b) from channels 0..255.
 template <class I> GLIMMERIX_ALWAYS_INLINE I packRgb(I r, I g, I b)
 {
