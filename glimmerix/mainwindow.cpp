@@ -694,14 +694,8 @@ bool MainWindow::saveIm()
         statusBar()->showMessage(tr("Image wasn't Saved"), statusTimeout);
         return false;
     }
-    savedFile = identityOf(curFile);
-    undoStack->setClean();
-    isModified = false;
-    if (metadataNote.isEmpty())
-        statusBar()->showMessage(tr("Image was Saved"), statusTimeout);
-    else
-        statusBar()->showMessage(tr("Image was Saved without its metadata: %1").arg(metadataNote),
-                                 statusTimeout);
+    documentSavedAs(curFile);
+    showSaved(tr("Image was Saved"), metadataNote);
     return true;
 }
 
@@ -734,11 +728,7 @@ bool MainWindow::saveImAsProposing(const QString &proposal)
                          QDir::toNativeSeparators(chosen.symLinkTarget()));
     } else if (writeImage(fileName, &error, &metadataNote)) {
         documentSavedAs(fileName);
-        if (metadataNote.isEmpty())
-            statusBar()->showMessage(tr("Image was Saved Ass"), statusTimeout);
-        else
-            statusBar()->showMessage(tr("Image was Saved Ass without its metadata: %1").arg(metadataNote),
-                                     statusTimeout);
+        showSaved(tr("Image was Saved Ass"), metadataNote);
         return true;
     }
     showBox("Damn! Image wasn't Saved!", QString(), error);
@@ -746,8 +736,18 @@ bool MainWindow::saveImAsProposing(const QString &proposal)
     return false;
 }
 
-// After Save As has written: later Saves write the chosen file, which holds the
-// document as it is.
+// The success text of a save, and what it left out when the metadata could not be kept.
+void MainWindow::showSaved(const QString &saved, const QString &metadataNote)
+{
+    if (metadataNote.isEmpty())
+        statusBar()->showMessage(saved, statusTimeout);
+    else
+        statusBar()->showMessage(tr("%1 without its metadata: %2").arg(saved, metadataNote),
+                                 statusTimeout);
+}
+
+// After a save has written fileName: later Saves write that file, which holds the
+// document as it is now.
 void MainWindow::documentSavedAs(const QString &fileName)
 {
     curFile = fileName;
@@ -770,9 +770,9 @@ bool MainWindow::writeImage(const QString &fileName, QString *error, QString *me
     QImage picture = image->toImage();
     keepColorSpace(picture);
 
+    WaitCursor wait;
     QByteArray encoded;
     {
-        WaitCursor wait;
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, format);
@@ -787,7 +787,6 @@ bool MainWindow::writeImage(const QString &fileName, QString *error, QString *me
     else
         documentMetadata.embedInto(encoded, format, picture.size(), metadataNote);
 
-    WaitCursor wait;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = writeFailure(fileName, file.errorString());

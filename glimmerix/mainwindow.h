@@ -113,6 +113,7 @@ private:
     QString saveAsProposalInsteadOfSave() const;
     bool saveImAsProposing(const QString &proposal);
     void documentSavedAs(const QString &fileName);
+    void showSaved(const QString &saved, const QString &metadataNote);
 
     // The effect frame shared by every effect command.
     class HistoryStep;
