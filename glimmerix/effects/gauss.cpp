@@ -14,6 +14,7 @@
 
 #include "channel.h"
 #include "parallel.h"
+#include "progress.h"
 #include "pixelrows.h"
 #include "simd.h"
 
@@ -437,7 +438,11 @@ void wash(const QImage &source, QImage &target, int lines, int length, int halfW
 QImage gaussBlur(const QImage &source, double sigma)
 {
     const QVector<double> window = gaussWindow(sigma);
-    return gaussPass(gaussPass(source, window, BlurAxis::Rows), window, BlurAxis::Columns);
+    ProgressStages passes(2);
+    passes.next();
+    const QImage rows = gaussPass(source, window, BlurAxis::Rows);
+    passes.next();
+    return gaussPass(rows, window, BlurAxis::Columns);
 }
 
 } // namespace effects

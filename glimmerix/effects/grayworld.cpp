@@ -12,6 +12,7 @@
 
 #include "channel.h"
 #include "parallel.h"
+#include "progress.h"
 #include "pixelrows.h"
 
 #include <algorithm>
@@ -82,6 +83,8 @@ QImage grayWorld(const QImage &source)
     // hold; there a strip of columns is first copied column by column into a small
     // buffer (in parallel), and the chains run through the buffer, column after
     // column as before.
+    ProgressStages passes(2);
+    passes.next();
     ChannelSums sums;
     const uchar *bits = reinterpret_cast<const uchar *>(in.row(0));
     const qsizetype stride = height > 1 ? reinterpret_cast<const uchar *>(in.row(1)) - bits : 0;
@@ -90,7 +93,11 @@ QImage grayWorld(const QImage &source)
     } else {
         const int strip = std::clamp(int((qsizetype(1) << 18) / height), 1, 64);
         std::vector<QRgb> columns(size_t(strip) * size_t(height));
+        ProgressStages strips((width + strip - 1) / strip);
         for (int x0 = 0; x0 < width; x0 += strip) {
+            if (stopRequested())
+                return out;
+            strips.next();
             const int x1 = std::min(width, x0 + strip);
             parallelFor(height, 256, [&](int begin, int end) {
                 for (int y = begin; y < end; ++y) {
@@ -116,6 +123,7 @@ QImage grayWorld(const QImage &source)
     }
     uchar *target = out.bits();
     const qsizetype targetStride = out.bytesPerLine();
+    passes.next();
     parallelFor(height, 16, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const QRgb *line = in.row(y);

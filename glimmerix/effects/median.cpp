@@ -12,6 +12,7 @@
 
 #include "brightness.h"
 #include "parallel.h"
+#include "progress.h"
 #include "pixelrows.h"
 #include "simd.h"
 
@@ -143,6 +144,7 @@ void fillLevels(Source &source)
 {
     source.stride = source.width + maxLanes;
     source.levels.assign(static_cast<size_t>(source.height) * source.stride, 0);
+    const UnreportedPass levels;
     parallelFor(source.height, 16, [&](int begin, int end) {
         for (int y = begin; y < end; ++y)
             simd::run<LevelRow>(source.inRows[y], source.width,

@@ -12,10 +12,11 @@
 #include "brightness.h"
 #include "channel.h"
 #include "parallel.h"
+#include "progress.h"
 #include "pixelrows.h"
 #include "simd.h"
 
-#include <QMutex>
+#include <mutex>
 
 namespace effects {
 
@@ -89,7 +90,9 @@ void stretchInto(const PixelRows &in, QImage &target, int channels)
     // The histogram: counts are integers, so the bands of rows may be counted
     // apart and added up.
     const int shift = channels == StretchBlue ? 0 : channels == StretchGreen ? 8 : 16;
-    QMutex merging;
+    ProgressStages passes(2);
+    passes.next();
+    std::mutex merging;
     int hist[256] = {};
     parallelFor(height, 32, [&](int begin, int end) {
         int local[4 * 256] = {};
@@ -99,7 +102,7 @@ void stretchInto(const PixelRows &in, QImage &target, int channels)
             else
                 countChannel(in.row(y), width, shift, local);
         }
-        QMutexLocker lock(&merging);
+        const std::lock_guard<std::mutex> lock(merging);
         for (int v = 0; v < 256; ++v)
             hist[v] += local[v] + local[256 + v] + local[512 + v] + local[768 + v];
     });
@@ -115,6 +118,7 @@ void stretchInto(const PixelRows &in, QImage &target, int channels)
     for (int v = 0; v < 256; ++v)
         map[v] = QRgb(stretched(v, min, factor));
 
+    passes.next();
     parallelFor(height, 32, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const QRgb *line = in.row(y);
@@ -163,7 +167,13 @@ QImage linearStretch(const QImage &source)
 
 QImage channelStretch(const QImage &source)
 {
-    return stretch(stretch(stretch(source, StretchBlue), StretchGreen), StretchRed);
+    ProgressStages channels(3);
+    channels.next();
+    const QImage blue = stretch(source, StretchBlue);
+    channels.next();
+    const QImage green = stretch(blue, StretchGreen);
+    channels.next();
+    return stretch(green, StretchRed);
 }
 
 } // namespace effects

@@ -16,6 +16,11 @@ void setThreadCount(int count);
 // once, on up to threadCount() threads (the calling thread among them), and
 // returns when all are done. Ranges hold at least `grain` items where possible.
 // body must only write what belongs to its own range.
+//
+// Inside a ProgressScope the loop reports the items done into the calling
+// thread's span as ranges end, in ranges small enough to report often, and once
+// a stop is requested begins no further range: it then returns with some ranges
+// never run.
 void parallelFor(int count, int grain, const std::function<void(int begin, int end)> &body);
 
 } // namespace effects

@@ -1,12 +1,13 @@
 #include "pixelrows.h"
 
 #include "parallel.h"
+#include "progress.h"
 
-#include <QMutex>
 #include <QRgba64>
 
 #include <cstdlib>
 #include <deque>
+#include <mutex>
 
 namespace effects {
 
@@ -23,7 +24,7 @@ public:
     uchar *take(qsizetype bytes)
     {
         {
-            QMutexLocker lock(&mutex);
+            const std::lock_guard<std::mutex> lock(mutex);
             for (auto it = idle.begin(); it != idle.end(); ++it) {
                 if (it->bytes == bytes) {
                     uchar *data = it->data;
@@ -70,7 +71,7 @@ private:
     {
         std::deque<uchar *> drop;
         {
-            QMutexLocker lock(&mutex);
+            const std::lock_guard<std::mutex> lock(mutex);
             if (bytes <= maxIdleBytes) {
                 idle.push_back({data, bytes});
                 idleBytes += bytes;
@@ -88,7 +89,7 @@ private:
             std::free(d - header);
     }
 
-    QMutex mutex;
+    std::mutex mutex;
     std::deque<Idle> idle;
     qsizetype idleBytes = 0;
 };
@@ -181,6 +182,7 @@ PixelRows::PixelRows(const QImage &image)
         return;
     uchar *bits = words.bits();
     const qsizetype stride = words.bytesPerLine();
+    const UnreportedPass conversion;
     parallelFor(image.height(), 16, [&](int begin, int end) {
         for (int y = begin; y < end; ++y)
             convertRow(image, y, reinterpret_cast<QRgb *>(bits + y * stride));
