@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 
 #include "gauss.h"
+#include "longwork.h"
+#include "pictureio.h"
 #include "grayworld.h"
 #include "median.h"
 #include "resample.h"
@@ -12,7 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,7 +34,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -71,17 +71,6 @@ constexpr int readerAllocationLimitMiB = 1024;
 // image that a few hundred bytes of file can claim.
 constexpr int largestLabelSide = 16384;
 
-// Shows the wait cursor while it lives: around work long enough to notice,
-// never around a dialog.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 // Runs a parentless modal box with the toolkit's single OK button.
 void showBox(const QString &text, const QString &title = QString(),
              const QString &informativeText = QString())
@@ -93,14 +82,6 @@ void showBox(const QString &text, const QString &title = QString(),
     if (!informativeText.isEmpty())
         box.setInformativeText(informativeText);
     box.exec();
-}
-
-// Runs an effect's computation under the wait cursor and returns its result.
-template<typename Computation>
-QImage computeWaiting(Computation computation)
-{
-    WaitCursor wait;
-    return computation();
 }
 
 // The local picture file that a drag carries first, or nothing when it carries
@@ -123,15 +104,6 @@ bool hasWriterFor(const QString &fileName)
 {
     const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
     return !suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix);
-}
-
-// The reason a write failed, with the file's name when the reason lacks it.
-QString writeFailure(const QString &fileName, const QString &reason)
-{
-    const QString name = QDir::toNativeSeparators(fileName);
-    if (reason.contains(name) || reason.contains(fileName))
-        return reason;
-    return QString("%1: %2").arg(name, reason);
 }
 
 // A box with the range and step of an effect's parameter; its starting value is
@@ -469,23 +441,15 @@ void MainWindow::createStatusBar()
 
 void MainWindow::openIm()
 {
-    if (isModified && !maybeSave())
+    if (LongWork::running() || (isModified && !maybeSave()))
         return;
 
+    // A file that does not load is told and another may be chosen; the open
+    // document is replaced only once a file has loaded, so a bad file, a Cancel
+    // or a cancelled retry keeps it as it was.
     QString fileName = QFileDialog::getOpenFileName(this);
-    if (fileName.isEmpty())
-        return;
-
-    // Load into a pixmap of its own: the open document is replaced only once a
-    // file has loaded, so a bad file or a cancelled retry keeps it as it was.
-    QPixmap loaded;
-    QColorSpace colorSpace;
-    while (!loadPictureOrTell(fileName, loaded, colorSpace)) {
+    while (!fileName.isEmpty() && openNamedFile(fileName) == pictureio::Outcome::Failed)
         fileName = QFileDialog::getOpenFileName(this);
-        if (fileName.isEmpty())
-            return;
-    }
-    adoptPicture(fileName, loaded, colorSpace);
 }
 
 void MainWindow::openFromOutside(const QString &fileName)
@@ -493,32 +457,30 @@ void MainWindow::openFromOutside(const QString &fileName)
     openNamedFile(QFileInfo(fileName).absoluteFilePath());
 }
 
-// Opens a file whose name is known already: no file dialog; a file that does not
-// load is told, and the document stays as it was.
-bool MainWindow::openNamedFile(const QString &fileName)
+// Opens a file whose name is known already: no file dialog. A file that does not
+// load is told; then, as after a Cancel, the document stays as it was.
+pictureio::Outcome MainWindow::openNamedFile(const QString &fileName)
 {
-    QPixmap loaded;
-    QColorSpace colorSpace;
-    if (!loadPictureOrTell(fileName, loaded, colorSpace))
-        return false;
-    adoptPicture(fileName, loaded, colorSpace);
-    return true;
-}
-
-// Loads a file; one that does not load is told, with the reader's reason.
-bool MainWindow::loadPictureOrTell(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace)
-{
+    if (LongWork::running())
+        return pictureio::Outcome::Stopped;
+    LongWork work(this, tr("Opening %1...").arg(QFileInfo(fileName).fileName()));
+    LoadedPicture loaded;
     QString whyNot;
-    if (loadPicture(fileName, pixmap, colorSpace, &whyNot))
-        return true;
-    statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
-    showBox("Damn! File is incorrect!", QString(), whyNot);
-    return false;
+    pictureio::Outcome outcome = loadPicture(work, fileName, loaded, &whyNot);
+    if (outcome == pictureio::Outcome::Done && !adoptPicture(work, fileName, loaded))
+        outcome = pictureio::Outcome::Stopped;
+    if (outcome == pictureio::Outcome::Failed) {
+        statusBar()->showMessage(tr("Image wasn't Opened!"), statusTimeout);
+        showBox("Damn! File is incorrect!", QString(), whyNot);
+    } else if (outcome == pictureio::Outcome::Stopped) {
+        statusBar()->showMessage(tr("Opening was cancelled"), statusTimeout);
+    }
+    return outcome;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppedPictureFile(event->mimeData()).isEmpty())
+    if (LongWork::running() || droppedPictureFile(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -527,7 +489,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 void MainWindow::dropEvent(QDropEvent *event)
 {
     const QString fileName = droppedPictureFile(event->mimeData());
-    if (fileName.isEmpty()) {
+    if (LongWork::running() || fileName.isEmpty()) {
         event->ignore();
         return;
     }
@@ -535,91 +497,116 @@ void MainWindow::dropEvent(QDropEvent *event)
     // Opened once the drop has ended: the question and the boxes are modal, and
     // the program the file came from waits until its drop is done.
     QMetaObject::invokeMethod(this, [this, fileName] {
-        if (isModified && !maybeSave())
+        if (LongWork::running() || (isModified && !maybeSave()))
             return;
         openNamedFile(fileName);
     }, Qt::QueuedConnection);
 }
 
-// Reads a picture file upright: a photo's orientation tag is applied, so that a
-// portrait photo opens as a portrait. A file without one loads exactly as the
-// pixmap's own loader would load it. On failure *error says why.
-bool MainWindow::loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
-                             QString *error)
+// Reads a picture file, upright, and its metadata, off the GUI thread (see
+// pictureio::readPicture). On failure *error says why.
+pictureio::Outcome MainWindow::loadPicture(LongWork &work, const QString &fileName,
+                                           LoadedPicture &loaded, QString *error)
 {
-    WaitCursor wait;
     const QFileInfo info(fileName);
     if (!info.exists()) {
         *error = QString("%1 does not exist.").arg(QDir::toNativeSeparators(fileName));
-        return false;
+        return pictureio::Outcome::Failed;
     }
     // Only a regular file: a named pipe or a device may never end, and reading it would hang.
     if (!info.isFile()) {
         *error = QString("%1 is not a regular file.").arg(QDir::toNativeSeparators(fileName));
-        return false;
+        return pictureio::Outcome::Failed;
     }
-    try {
-        QImageReader reader(fileName);
-        reader.setAutoTransform(true);
-        QImage picture = reader.read();
-        if (picture.isNull()) {
-            *error = reader.errorString();
-            return false;
+    QImage picture;
+    pictureio::Outcome outcome = pictureio::Outcome::Failed;
+    bool outOfMemory = false;
+    const bool ran = work.run([&] {
+        try {
+            outcome = pictureio::readPicture(fileName, picture, error);
+            if (outcome == pictureio::Outcome::Done)
+                loaded.metadata = PhotoMetadata::read(fileName);
+        } catch (const std::bad_alloc &) {
+            // Some readers allocate whatever length the file claims; where that
+            // fails, the file is as unreadable as any other bad file.
+            outOfMemory = true;
         }
-        colorSpace = picture.colorSpace();
-        pixmap = QPixmap::fromImage(std::move(picture));
-    } catch (const std::bad_alloc &) {
-        // Some readers allocate whatever length the file claims; where that
-        // fails, the file is as unreadable as any other bad file.
-        pixmap = QPixmap();
+    });
+    if (!ran)
+        return pictureio::Outcome::Stopped;
+    if (outcome != pictureio::Outcome::Done && !outOfMemory)
+        return outcome;
+    if (!outOfMemory) {
+        loaded.colorSpace = picture.colorSpace();
+        try {
+            loaded.pixmap = QPixmap::fromImage(std::move(picture));
+        } catch (const std::bad_alloc &) {
+            loaded.pixmap = QPixmap();
+        }
     }
-    if (pixmap.isNull()) {
+    if (loaded.pixmap.isNull()) {
         *error = "There is not enough memory to hold the picture.";
-        return false;
+        return pictureio::Outcome::Failed;
     }
-    return true;
+    return pictureio::Outcome::Done;
 }
 
 // Makes a loaded picture the document: the old one is released, the new one is
-// shown, and a picture too wide for editing is reduced.
-void MainWindow::adoptPicture(const QString &fileName, const QPixmap &loaded,
-                              const QColorSpace &colorSpace)
+// shown. A picture too wide for editing is reduced first, so that a Cancel during
+// the reduction keeps the old document; then false.
+bool MainWindow::adoptPicture(LongWork &work, const QString &fileName, const LoadedPicture &loaded)
 {
+    QImage working = loaded.pixmap.toImage();
+    if (working.colorSpace() != loaded.colorSpace)
+        working.setColorSpace(loaded.colorSpace);
+    bool reduced = false;
+    bool reductionRefused = false;
+    if (loaded.pixmap.width() > widestOpenedImage) {
+        inputzoo(76800.0 / loaded.pixmap.width());
+        const int koef = effects::wholePercent(zoo);
+        QImage smaller;
+        work.beginStage(tr("Reducing %1...").arg(QFileInfo(fileName).fileName()));
+        if (effects::resampleAllowed(working.size(), koef)
+            && !work.run([&] { smaller = effects::resample(working, koef); }))
+            return false;
+        reductionRefused = smaller.isNull();
+        if (!reductionRefused) {
+            if (smaller.colorSpace() != loaded.colorSpace)
+                smaller.setColorSpace(loaded.colorSpace);
+            reduced = smaller.size() != working.size();
+            working = smaller;
+        }
+    }
+
     if (isOpened) {
         delete image;
         delete curImage;
         labelIm->clear();
-        isModified = false;
     }
-    image = new QPixmap(loaded);
+    image = new QPixmap(loaded.pixmap);
     isOpened = true;
     labelIm->setPixmap(*image);
     curFile = fileName;
     savedFile = identityOf(fileName);
-    documentColorSpace = colorSpace;
-    documentMetadata = PhotoMetadata::read(fileName);
-    isReducedCopy = false;
-    curImage = new QImage(image->toImage());
-    keepColorSpace(*curImage);
+    documentColorSpace = loaded.colorSpace;
+    documentMetadata = loaded.metadata;
+    curImage = new QImage(working);
+    if (!reductionRefused && loaded.pixmap.width() > widestOpenedImage)
+        showWorkingImage();
+    isReducedCopy = reduced;
     // The window is fitted once, to the picture as it ends up.
     const QSize labelBefore = labelIm->minimumSize();
     sizeLabelToImage();
-    const QSize loadedSize = curImage->size();
-    if (image->width() > widestOpenedImage) {
-        inputzoo(76800.0 / image->width());
-        // Run as part of the opening, not as a step of its own: the history
-        // keeps nothing of the picture as loaded.
-        ++effectsRunning;
-        zoom2();
-        --effectsRunning;
-        isReducedCopy = curImage->size() != loadedSize;
-    }
     if (labelIm->minimumSize() != labelBefore)
         fitWindowToImage();
+    if (reductionRefused) {
+        showBox("Damn! Image is too big or too small to Zoom!");
+        statusBar()->showMessage(tr("Image wasn't Zoomed"), statusTimeout);
+    }
 
     // A new history: the reduction belongs to the opening, and leaves no state
     // of the new history saved.
-    const bool reducedOnOpening = isModified;
+    const bool reducedOnOpening = !reductionRefused && loaded.pixmap.width() > widestOpenedImage;
     undoStack->clear();
     if (reducedOnOpening)
         undoStack->resetClean();
@@ -632,6 +619,7 @@ void MainWindow::adoptPicture(const QString &fileName, const QPixmap &loaded,
 
     repaint();
     statusBar()->showMessage(tr("Image was Opened"), statusTimeout);
+    return true;
 }
 
 MainWindow::FileIdentity MainWindow::identityOf(const QString &fileName)
@@ -676,6 +664,8 @@ QString MainWindow::saveAsProposalInsteadOfSave() const
 
 bool MainWindow::saveIm()
 {
+    if (LongWork::running())
+        return false;
     if (!isOpened) {
         showBox("Damn! You forgot to open Image!!!");
         statusBar()->showMessage(tr("Image wasn't Saved"), statusTimeout);
@@ -689,14 +679,20 @@ bool MainWindow::saveIm()
 
     QString error;
     QString metadataNote;
-    if (!writeImage(curFile, &error, &metadataNote)) {
-        showBox("Damn! Image wasn't Saved!", QString(), error);
-        statusBar()->showMessage(tr("Image wasn't Saved"), statusTimeout);
+    switch (writeImage(curFile, &error, &metadataNote)) {
+    case pictureio::Outcome::Done:
+        documentSavedAs(curFile);
+        showSaved(tr("Image was Saved"), metadataNote);
+        return true;
+    case pictureio::Outcome::Stopped:
+        statusBar()->showMessage(tr("Saving was cancelled"), statusTimeout);
         return false;
+    case pictureio::Outcome::Failed:
+        break;
     }
-    documentSavedAs(curFile);
-    showSaved(tr("Image was Saved"), metadataNote);
-    return true;
+    showBox("Damn! Image wasn't Saved!", QString(), error);
+    statusBar()->showMessage(tr("Image wasn't Saved"), statusTimeout);
+    return false;
 }
 
 bool MainWindow::saveImAs()
@@ -708,6 +704,8 @@ bool MainWindow::saveImAs()
 // start). Once written, the chosen file is the document's file.
 bool MainWindow::saveImAsProposing(const QString &proposal)
 {
+    if (LongWork::running())
+        return false;
     if (!isOpened) {
         showBox("Damn! You forgot to open Image!!!");
         statusBar()->showMessage(tr("Image wasn't Saved Ass"), statusTimeout);
@@ -726,10 +724,18 @@ bool MainWindow::saveImAsProposing(const QString &proposal)
         error = QString("%1 is a link to %2, which does not exist. Choose another name.")
                     .arg(QDir::toNativeSeparators(fileName),
                          QDir::toNativeSeparators(chosen.symLinkTarget()));
-    } else if (writeImage(fileName, &error, &metadataNote)) {
-        documentSavedAs(fileName);
-        showSaved(tr("Image was Saved Ass"), metadataNote);
-        return true;
+    } else {
+        switch (writeImage(fileName, &error, &metadataNote)) {
+        case pictureio::Outcome::Done:
+            documentSavedAs(fileName);
+            showSaved(tr("Image was Saved Ass"), metadataNote);
+            return true;
+        case pictureio::Outcome::Stopped:
+            statusBar()->showMessage(tr("Saving was cancelled"), statusTimeout);
+            return false;
+        case pictureio::Outcome::Failed:
+            break;
+        }
     }
     showBox("Damn! Image wasn't Saved!", QString(), error);
     statusBar()->showMessage(tr("Image wasn't Saved Ass"), statusTimeout);
@@ -759,55 +765,40 @@ void MainWindow::documentSavedAs(const QString &fileName)
 
 // Writes the displayed pixmap in the format that the file name's suffix selects,
 // at the writer's default quality, with the opened file's colour profile and
-// metadata. The picture is encoded in memory first; the file is written through a
-// temporary file that replaces the target only once it is complete, so a failed
-// write leaves the old file as it was and no temporary file behind. Metadata that
-// cannot be carried over are left out and told in *metadataNote; the pixels are
-// saved all the same.
-bool MainWindow::writeImage(const QString &fileName, QString *error, QString *metadataNote)
+// metadata, off the GUI thread. The picture is encoded in memory first; the file
+// is written through a temporary file that replaces the target only once it is
+// complete, so a failed or cancelled write leaves the old file as it was and no
+// temporary file behind. Metadata that cannot be carried over are left out and
+// told in *metadataNote; the pixels are saved all the same.
+pictureio::Outcome MainWindow::writeImage(const QString &fileName, QString *error, QString *metadataNote)
 {
     const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
     QImage picture = image->toImage();
     keepColorSpace(picture);
+    const PhotoMetadata metadata = documentMetadata;
 
-    WaitCursor wait;
-    QByteArray encoded;
-    {
-        QBuffer buffer(&encoded);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, format);
-        if (!writer.write(picture)) {
-            *error = writer.errorString();
-            return false;
-        }
-    }
-    // On failure embedInto leaves the encoded pixels as they were: they are saved without.
-    if (!documentMetadata.readError().isEmpty())
-        *metadataNote = documentMetadata.readError();
-    else
-        documentMetadata.embedInto(encoded, format, picture.size(), metadataNote);
-
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = writeFailure(fileName, file.errorString());
-        return false;
-    }
-    // commit() misses a failure of its own final flush
-    if (file.write(encoded) != encoded.size() || !file.flush()) {
-        *error = writeFailure(fileName, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = writeFailure(fileName, file.errorString());
-        return false;
-    }
-    return true;
+    // Encoding cannot tell how far it has come: the dialog shows that it is busy.
+    LongWork work(this, tr("Saving %1...").arg(QFileInfo(fileName).fileName()), false);
+    pictureio::Outcome outcome = pictureio::Outcome::Stopped;
+    work.run([&] {
+        QByteArray encoded;
+        outcome = pictureio::encodePicture(picture, format, encoded, error);
+        if (outcome != pictureio::Outcome::Done)
+            return;
+        // On failure embedInto leaves the encoded pixels as they were: they are saved without.
+        if (!metadata.readError().isEmpty())
+            *metadataNote = metadata.readError();
+        else
+            metadata.embedInto(encoded, format, picture.size(), metadataNote);
+        outcome = pictureio::writeWholeFile(fileName, encoded, error);
+    });
+    // A Cancel pressed after the file was complete comes too late: it is saved.
+    return outcome;
 }
 
 void MainWindow::exit()
 {
-    if (isModified && !maybeSave())
+    if (LongWork::running() || (isModified && !maybeSave()))
         return;
     showBox("Thank you for using my Program)) Goodbye!!", "Exit");
     exitConfirmed = true;
@@ -816,7 +807,10 @@ void MainWindow::exit()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (exitConfirmed || !isModified || maybeSave())
+    // While long work runs its dialog's Cancel ends it; the window stays till then.
+    if (LongWork::running())
+        event->ignore();
+    else if (exitConfirmed || !isModified || maybeSave())
         event->accept();
     else
         event->ignore();
@@ -845,24 +839,42 @@ bool MainWindow::maybeSave()
 // ---------------------------------------------------------------------------
 // The effect frame
 
-// One step of the history around an effect command: the state before it is
-// kept, and once the command has changed the picture the step is recorded. A
-// command run by another (the blur inside sharpening) is part of that one's step.
-class MainWindow::HistoryStep
+// The frame of one effect command, made once its guard has passed. It runs the
+// command's computations off the GUI thread as the parts of one long work (after
+// a moment a progress dialog with Cancel), and once the command has changed the
+// picture it records one step of the history. A command run by another (the blur
+// inside sharpening) is part of that one's frame. A Cancel leaves the document as
+// it was before the command: picture, display, totals and modified flag, and no
+// step; the status bar says so.
+class MainWindow::EffectCommand
 {
 public:
-    HistoryStep(MainWindow &window, const QString &name)
-        : window(window), name(name), outermost(window.effectsRunning++ == 0)
+    EffectCommand(MainWindow &window, const QString &name, int parts = 1)
+        : window(window), name(name), parts(parts), outermost(window.runningCommand == nullptr)
     {
-        if (outermost) {
-            window.effectChangedPicture = false;
-            before = window.documentState();
-        }
+        if (!outermost)
+            return;
+        window.runningCommand = this;
+        window.effectChangedPicture = false;
+        before = window.documentState();
+        wasModified = window.isModified;
+        work = std::make_unique<LongWork>(&window, tr("Applying %1...").arg(name));
     }
-    ~HistoryStep()
+    ~EffectCommand()
     {
-        --window.effectsRunning;
-        if (!outermost || !window.effectChangedPicture)
+        if (!outermost)
+            return;
+        window.runningCommand = nullptr;
+        if (work->wasCancelled()) {
+            if (window.curImage->cacheKey() != before.picture.cacheKey())
+                window.restoreDocumentState(before);
+            window.koefp = before.koefp;
+            window.koefg = before.koefg;
+            window.isModified = wasModified;
+            window.statusBar()->showMessage(tr("%1 was cancelled").arg(name), statusTimeout);
+            return;
+        }
+        if (!window.effectChangedPicture)
             return;
         MainWindow *target = &window;
         window.undoStack->push(new EffectStep(name, std::move(before), window.documentState(),
@@ -871,14 +883,33 @@ public:
                                               }));
         limitHistory(*window.undoStack);
     }
-    HistoryStep(const HistoryStep &) = delete;
-    HistoryStep &operator=(const HistoryStep &) = delete;
+    EffectCommand(const EffectCommand &) = delete;
+    EffectCommand &operator=(const EffectCommand &) = delete;
+
+    // Whether the command (the outermost one) has been cancelled: then it must
+    // end without touching the document.
+    bool cancelled() const { return window.runningCommand->work->wasCancelled(); }
+
+    // Runs the next computation of the outermost command; false once it has been
+    // cancelled.
+    bool compute(const std::function<void()> &computation)
+    {
+        EffectCommand &frame = *window.runningCommand;
+        if (&frame != this)
+            return frame.compute(computation);
+        const int part = std::min(partsDone++, parts - 1);
+        return work->run(computation, double(part) / parts, double(part + 1) / parts);
+    }
 
 private:
     MainWindow &window;
     QString name;
+    int parts;
+    int partsDone = 0;
     bool outermost;
     DocumentState before;
+    bool wasModified = false;
+    std::unique_ptr<LongWork> work;
 };
 
 DocumentState MainWindow::documentState() const
@@ -911,14 +942,27 @@ void MainWindow::markChanged()
     effectChangedPicture = true;
 }
 
-// The guard every effect starts with: with no image open, says so and refuses.
+// The guard every effect starts with: while long work runs, refuses at once (the
+// window takes one command at a time); with no image open, says so and refuses.
 bool MainWindow::refuseWithoutImage()
 {
+    if (LongWork::running())
+        return true;
     if (isOpened)
         return false;
     showBox("Damn! You forgot to open an Image!!!");
     statusBar()->showMessage(r, statusTimeout);
     return true;
+}
+
+// Runs a computation of the effect command running now, or, for a slot called on
+// its own, as long work of its own; false when it was cancelled.
+bool MainWindow::computeForEffect(const std::function<void()> &computation)
+{
+    if (runningCommand)
+        return runningCommand->compute(computation);
+    LongWork work(this, tr("Applying effect..."));
+    return work.run(computation);
 }
 
 // An effect's result becomes the working image, with the document's colour profile.
@@ -1026,70 +1070,82 @@ void MainWindow::resizeEvent(QResizeEvent *event)
         leastWindowSize = event->size();
 }
 
-void MainWindow::finishEffect(const QString &status)
+// The tail of every effect: the result becomes the working image (already done
+// for the effects that run through wash or extension), the document is modified,
+// the display and the label follow, and the status bar tells.
+void MainWindow::commitEffect(QImage &result, const QString &status)
 {
+    commitWorkingImage(result);
+    showEffectResult(status);
+}
+
+void MainWindow::showEffectResult(const QString &status)
+{
+    markChanged();
+    showWorkingImage();
+    fitLabelToImage();
     statusBar()->showMessage(status, statusTimeout);
     repaint();
 }
 
 // ---------------------------------------------------------------------------
-// Effects
+// Effects: each computes off the GUI thread from the working image as it stands
+// and the parameters as they were when the command began.
 
 void MainWindow::zoom()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Zoom"));
+    EffectCommand command(*this, tr("Zoom"));
     const double koef = zoo;
-    QImage Temp = computeWaiting([&] { return effects::zoomAboutCentre(*curImage, koef, koefp); });
-    markChanged();
+    const double applied = koefp;
+    QImage Temp;
+    if (!command.compute([&] { Temp = effects::zoomAboutCentre(*curImage, koef, applied); }))
+        return;
     koefp = koef;
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    finishEffect(tr("Image was Zoomed"));
+    commitEffect(Temp, tr("Image was Zoomed"));
 }
 
 void MainWindow::zoom2()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Resample"));
+    EffectCommand command(*this, tr("Resample"));
     const int koef = effects::wholePercent(zoo);
     QImage Temp;
-    if (effects::resampleAllowed(curImage->size(), koef))
-        Temp = computeWaiting([&] { return effects::resample(*curImage, koef); });
+    if (effects::resampleAllowed(curImage->size(), koef)
+        && !command.compute([&] { Temp = effects::resample(*curImage, koef); }))
+        return;
     if (Temp.isNull()) {
         showBox("Damn! Image is too big or too small to Zoom!");
         statusBar()->showMessage(tr("Image wasn't Zoomed"), statusTimeout);
         return;
     }
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    fitLabelToImage();
     koefp = koef;
-    finishEffect(tr("Zoomed2"));
+    commitEffect(Temp, tr("Zoomed2"));
 }
 
 void MainWindow::rotate()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Rotation"));
+    EffectCommand command(*this, tr("Rotation"));
     const double koef = rot;
-    QImage Temp = computeWaiting([&] { return effects::rotateAboutCentre(*curImage, koef, koefg); });
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
+    const double applied = koefg;
+    QImage Temp;
+    if (!command.compute([&] { Temp = effects::rotateAboutCentre(*curImage, koef, applied); }))
+        return;
     koefg = koef;
-    finishEffect(tr("Image was Rotated"));
+    commitEffect(Temp, tr("Image was Rotated"));
 }
 
+// The blur in two passes, along the rows and then along the columns, each
+// through wash into the working image.
 void MainWindow::gauss()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Gauss"));
+    EffectCommand command(*this, tr("Gauss"), 2);
     const double sigma = gau;
     const int N = effects::gaussHalfWidth(sigma);
     QVector<double> wind = effects::gaussWindow(sigma);
@@ -1097,122 +1153,114 @@ void MainWindow::gauss()
     const int width = curImage->width();
     const int height = curImage->height();
     wash(&Temp, height, width, N, wind.data(), true);
-    wash(&Temp, width, height, N, wind.data(), false);
-    markChanged();
-    showWorkingImage();
-    finishEffect(tr("Image was Gaussed"));
+    if (!command.cancelled())
+        wash(&Temp, width, height, N, wind.data(), false);
+    if (!command.cancelled())
+        showEffectResult(tr("Image was Gaussed"));
 }
 
 // One pass of the Gaussian blur: convolves the working image into Temp along its
-// rows (a) or columns, then makes Temp the working image.
+// rows (a) or columns, then makes Temp the working image. Cancelled, it changes
+// nothing.
 void MainWindow::wash(QImage *Temp, int koef1, int koef2, int N, double *wind, bool a)
 {
     if (!curImage || !Temp || !wind)
         return;
     if (Temp->size() != curImage->size() || Temp->format() != QImage::Format_RGB32)
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
-    WaitCursor wait;
-    effects::wash(*curImage, *Temp, koef1, koef2, N, wind, a);
-    keepColorSpace(*Temp);
-    *curImage = *Temp;
+    if (!computeForEffect([&] { effects::wash(*curImage, *Temp, koef1, koef2, N, wind, a); }))
+        return;
+    commitWorkingImage(*Temp);
 }
 
 void MainWindow::median()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Median"));
-    QImage Temp = computeWaiting([&] { return effects::median(*curImage, med); });
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    finishEffect(tr("Image was Medianed"));
+    EffectCommand command(*this, tr("Median"));
+    const int size = med;
+    QImage Temp;
+    if (command.compute([&] { Temp = effects::median(*curImage, size); }))
+        commitEffect(Temp, tr("Image was Medianed"));
 }
 
 void MainWindow::grayworld()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Gray World"));
-    QImage Temp = computeWaiting([&] { return effects::grayWorld(*curImage); });
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    finishEffect(tr("Image was Gray Worlded"));
+    EffectCommand command(*this, tr("Gray World"));
+    QImage Temp;
+    if (command.compute([&] { Temp = effects::grayWorld(*curImage); }))
+        commitEffect(Temp, tr("Image was Gray Worlded"));
 }
 
+// The difference from the picture blurred by the whole Gauss command at 0.7.
 void MainWindow::harshnes()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Harshness"));
+    EffectCommand command(*this, tr("Harshness"), 3);
     const double koef = sha;
     const QImage unsharpened = *curImage;
     inputgau(0.7);
     gauss();
-    QImage Temp = computeWaiting([&] { return effects::sharpen(unsharpened, *curImage, koef); });
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    finishEffect(tr("Image was Sharped"));
+    QImage Temp;
+    if (!command.cancelled() && command.compute([&] { Temp = effects::sharpen(unsharpened, *curImage, koef); }))
+        commitEffect(Temp, tr("Image was Sharped"));
 }
 
 void MainWindow::waves()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Waves"));
+    EffectCommand command(*this, tr("Waves"));
     if (wadl == 0.0 || std::isnan(wadl)) {
         showBox("Damn! Wawe length can't be 0!");
         statusBar()->showMessage(tr("Image wasn't Waved"), statusTimeout);
         return;
     }
-    QImage Temp = computeWaiting([&] { return effects::waves(*curImage, wadl, waam); });
-    markChanged();
-    commitWorkingImage(Temp);
-    showWorkingImage();
-    finishEffect(tr("Image was Waved"));
+    const double length = wadl;
+    const double amplitude = waam;
+    QImage Temp;
+    if (command.compute([&] { Temp = effects::waves(*curImage, length, amplitude); }))
+        commitEffect(Temp, tr("Image was Waved"));
 }
 
 void MainWindow::linear()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Linear"));
+    EffectCommand command(*this, tr("Linear"));
     QImage Temp(curImage->size(), QImage::Format_RGB32);
     extension(&Temp, effects::StretchBrightness);
-    markChanged();
-    showWorkingImage();
-    fitLabelToImage();
-    finishEffect(tr("Image was Lineal Extensioned"));
+    if (!command.cancelled())
+        showEffectResult(tr("Image was Lineal Extensioned"));
 }
 
+// The stretch of blue, green and red in turn.
 void MainWindow::inchannel()
 {
     if (refuseWithoutImage())
         return;
-    const HistoryStep step(*this, tr("Channel"));
+    EffectCommand command(*this, tr("Channel"), 3);
     QImage Temp(curImage->size(), QImage::Format_RGB32);
-    for (int i = effects::StretchBlue; i <= effects::StretchRed; ++i)
+    for (int i = effects::StretchBlue; i <= effects::StretchRed && !command.cancelled(); ++i)
         extension(&Temp, i);
-    markChanged();
-    showWorkingImage();
-    fitLabelToImage();
-    finishEffect(tr("Image was Channel Extensioned"));
+    if (!command.cancelled())
+        showEffectResult(tr("Image was Channel Extensioned"));
 }
 
 // One contrast stretch of the working image into Temp (see effects::extension),
-// which then becomes the working image.
+// which then becomes the working image. Cancelled, it changes nothing.
 void MainWindow::extension(QImage *Temp, int channels)
 {
     if (!curImage || !Temp)
         return;
     if (Temp->size() != curImage->size() || Temp->format() != QImage::Format_RGB32)
         *Temp = QImage(curImage->size(), QImage::Format_RGB32);
-    WaitCursor wait;
-    effects::extension(*curImage, *Temp, channels);
-    keepColorSpace(*Temp);
-    *curImage = *Temp;
+    if (!computeForEffect([&] { effects::extension(*curImage, *Temp, channels); }))
+        return;
+    commitWorkingImage(*Temp);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,11 +3,15 @@
 
 #include "effecthistory.h"
 #include "photometadata.h"
+#include "pictureio.h"
 
 #include <QColorSpace>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 class QAction;
 class QCloseEvent;
@@ -19,7 +23,6 @@ class QHBoxLayout;
 class QImage;
 class QLabel;
 class QMenu;
-class QPixmap;
 class QPushButton;
 class QScrollArea;
 class QSlider;
@@ -28,10 +31,12 @@ class QTabWidget;
 class QUndoStack;
 class QVBoxLayout;
 class QWidget;
+class LongWork;
 
 // The editor's one window: the image above a tab widget of effect parameters,
-// the File and Effects menus, and the document (working image, display pixmap,
-// file name and flags). Every effect runs to completion inside one slot.
+// the File, Edit and Effects menus, and the document (working image, display
+// pixmap, file name and flags). Every command runs to its end (or its Cancel)
+// inside one slot; long work runs off the GUI thread meanwhile (see LongWork).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -84,12 +89,18 @@ private:
     void createMenus();
     void createStatusBar();
     bool maybeSave();
-    bool openNamedFile(const QString &fileName);
+    pictureio::Outcome openNamedFile(const QString &fileName);
 
-    bool loadPicture(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace,
-                     QString *error);
-    bool loadPictureOrTell(const QString &fileName, QPixmap &pixmap, QColorSpace &colorSpace);
-    void adoptPicture(const QString &fileName, const QPixmap &loaded, const QColorSpace &colorSpace);
+    // A picture file as read, before it becomes the document.
+    struct LoadedPicture
+    {
+        QPixmap pixmap;
+        QColorSpace colorSpace;
+        PhotoMetadata metadata;
+    };
+    pictureio::Outcome loadPicture(LongWork &work, const QString &fileName, LoadedPicture &loaded,
+                                   QString *error);
+    bool adoptPicture(LongWork &work, const QString &fileName, const LoadedPicture &loaded);
 
     // Which file a name stands for: Save writes only to the file it last read or wrote.
     // Its device and inode, and its size and modification time, which tell a new
@@ -116,8 +127,9 @@ private:
     void showSaved(const QString &saved, const QString &metadataNote);
 
     // The effect frame shared by every effect command.
-    class HistoryStep;
+    class EffectCommand;
     bool refuseWithoutImage();
+    bool computeForEffect(const std::function<void()> &computation);
     void markChanged();
     DocumentState documentState() const;
     void restoreDocumentState(const DocumentState &state);
@@ -126,8 +138,9 @@ private:
     void showWorkingImage();
     void fitLabelToImage();
     void sizeLabelToImage();
-    void finishEffect(const QString &status);
-    bool writeImage(const QString &fileName, QString *error, QString *metadataNote);
+    void commitEffect(QImage &result, const QString &status);
+    void showEffectResult(const QString &status);
+    pictureio::Outcome writeImage(const QString &fileName, QString *error, QString *metadataNote);
 
     // The window grows to show the whole picture, within the screen.
     void fitWindowToImage();
@@ -219,10 +232,9 @@ private:
     // closing of the window asks nothing more.
     bool exitConfirmed = false;
 
-    // Effect commands running now (sharpening runs the blur inside it), and
-    // whether the one running has changed the picture: the outermost becomes
-    // one step of the history.
-    int effectsRunning = 0;
+    // The outermost effect command running now (sharpening runs the blur inside
+    // it), and whether it has changed the picture: it becomes one step of the history.
+    EffectCommand *runningCommand = nullptr;
     bool effectChangedPicture = false;
 
     // The document is the file curFile reduced on opening: Save must not write

@@ -5,7 +5,9 @@
 // the way a user would: a file dialog gets a name typed into its file-name line
 // edit and is accepted (or is cancelled); a message box gets one of its buttons
 // pressed. Every dialog met is recorded with its texts and with what the status
-// bar showed while it was up, so the tests can check both.
+// bar showed while it was up, so the tests can check both. A progress dialog is
+// no question: it is recorded apart and left to the work it shows, unless the
+// test has asked for its Cancel.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QString>
 #include <QTimer>
@@ -99,12 +102,21 @@ public:
         });
     }
 
+    // Presses Cancel on the next progress dialog once it shows.
+    ModalDriver &cancelProgress()
+    {
+        cancelsQueued += 1;
+        return *this;
+    }
+
     // Dialogs that appeared after every queued answer had been used; each was
     // closed so that the test could go on.
     int unexpected = 0;
     QList<SeenDialog> seen;
+    // The labels of the progress dialogs that showed, in order.
+    QStringList progressLabels;
 
-    int pendingAnswers() const { return answers.size(); }
+    int pendingAnswers() const { return answers.size() + cancelsQueued; }
 
     // The dialog met last, or an empty record when none has appeared.
     SeenDialog lastSeen() const { return seen.isEmpty() ? SeenDialog() : seen.last(); }
@@ -118,6 +130,17 @@ private:
         if (!dialog || answered.contains(QPointer<QWidget>(dialog)) || !dialog->isVisible())
             return;
         answered.append(dialog);
+        if (auto *progress = qobject_cast<QProgressDialog *>(dialog)) {
+            progressLabels.append(progress->labelText());
+            if (cancelsQueued > 0) {
+                --cancelsQueued;
+                QTimer::singleShot(0, progress, [progress] {
+                    if (auto *cancel = progress->findChild<QAbstractButton *>())
+                        cancel->click();
+                });
+            }
+            return;
+        }
         seen.append(describe(dialog));
         if (answers.isEmpty()) {
             ++unexpected;
@@ -160,6 +183,7 @@ private:
     QStatusBar *statusBar;
     QTimer poll;
     QList<Answer> answers;
+    int cancelsQueued = 0;
     QList<QPointer<QWidget>> answered;
 };
 
